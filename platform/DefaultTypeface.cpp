@@ -1,0 +1,1 @@
+#include "DefaultTypeface.h"

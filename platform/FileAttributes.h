@@ -1,0 +1,20 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+namespace platform
+{
+
+/** True when anything (file or folder) exists at the path. An empty path exists nowhere. */
+[[nodiscard]] bool pathExists (const juce::String& path);
+
+/** True when the path names an existing folder. */
+[[nodiscard]] bool isFolder (const juce::String& path);
+
+/** True when the path names an existing file that is not a folder. */
+[[nodiscard]] bool isFile (const juce::String& path);
+
+/** The size in bytes of the file at the path, or -1 when it cannot be read. */
+[[nodiscard]] juce::int64 fileSize (const juce::String& path);
+
+} // namespace platform

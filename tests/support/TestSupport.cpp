@@ -1,0 +1,100 @@
+#include "support/TestSupport.h"
+
+#include <juce_events/juce_events.h>
+
+namespace testing_support
+{
+
+TemporaryFolder::TemporaryFolder()
+    : folder (juce::File::createTempFile ("meltrow-test"))
+{
+    folder.createDirectory();
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    folder.deleteRecursively();
+}
+
+int runProgram (const juce::StringArray& arguments, juce::String* output, int timeoutMs)
+{
+    juce::ChildProcess process;
+
+    if (! process.start (arguments))
+        return -1;
+
+    auto text = process.readAllProcessOutput();
+
+    if (! process.waitForProcessToFinish (timeoutMs))
+    {
+        process.kill();
+        return -1;
+    }
+
+    if (output != nullptr)
+        *output = text;
+
+    return (int) process.getExitCode();
+}
+
+bool makeSine (const juce::File& output, double seconds, const juce::StringArray& outputOptions, int sampleRate, int channels)
+{
+    juce::StringArray arguments { "ffmpeg", "-nostdin", "-v", "error", "-y",
+                                  "-f", "lavfi", "-i",
+                                  "sine=frequency=440:sample_rate=" + juce::String (sampleRate) + ":duration=" + juce::String (seconds),
+                                  "-ac", juce::String (channels) };
+    arguments.addArray (outputOptions);
+    arguments.add (output.getFullPathName());
+
+    return runProgram (arguments) == 0 && output.existsAsFile();
+}
+
+AudioFacts probeAudio (const juce::File& file)
+{
+    juce::String text;
+    const auto code = runProgram ({ "ffprobe", "-v", "error", "-select_streams", "a:0",
+                                    "-show_entries", "stream=codec_name,sample_rate,channels:format=format_name,duration",
+                                    "-of", "default=noprint_wrappers=1", file.getFullPathName() },
+                                  &text);
+    AudioFacts facts;
+
+    if (code != 0)
+        return facts;
+
+    for (auto& line : juce::StringArray::fromLines (text))
+    {
+        const auto key = line.upToFirstOccurrenceOf ("=", false, false);
+        const auto value = line.fromFirstOccurrenceOf ("=", false, false);
+
+        if (key == "codec_name")
+            facts.codecName = value;
+        else if (key == "sample_rate")
+            facts.sampleRate = value.getIntValue();
+        else if (key == "channels")
+            facts.channels = value.getIntValue();
+        else if (key == "format_name")
+            facts.formatName = value;
+        else if (key == "duration")
+            facts.durationSeconds = value.getDoubleValue();
+    }
+
+    facts.ok = facts.codecName.isNotEmpty();
+    return facts;
+}
+
+bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() > deadline)
+            return false;
+
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    }
+
+    return true;
+}
+
+} // namespace testing_support

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <functional>
+
+namespace testing_support
+{
+
+/** A fresh folder for one test, deleted with everything in it when the test ends. */
+class TemporaryFolder
+{
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+
+    [[nodiscard]] const juce::File& get() const noexcept { return folder; }
+    [[nodiscard]] juce::File file (const juce::String& relativePath) const { return folder.getChildFile (relativePath); }
+
+private:
+    juce::File folder;
+
+    JUCE_DECLARE_NON_COPYABLE (TemporaryFolder)
+};
+
+/** Runs a program to its end and returns its exit code (-1 when it could not be started);
+    what it printed goes to output when given.
+*/
+int runProgram (const juce::StringArray& arguments, juce::String* output = nullptr, int timeoutMs = 120000);
+
+/** Makes an audio file with ffmpeg's lavfi sine source; extra arguments go before the output
+    (codec, sample rate, channel layout). Returns true when the file exists afterwards.
+*/
+bool makeSine (const juce::File& output, double seconds, const juce::StringArray& outputOptions = {}, int sampleRate = 44100, int channels = 2);
+
+/** What ffprobe says about the first audio stream of a file. */
+struct AudioFacts
+{
+    juce::String formatName;  // "wav", ...
+    juce::String codecName;   // "pcm_s16le", ...
+    int sampleRate = 0;
+    int channels = 0;
+    double durationSeconds = 0.0;
+    bool ok = false;
+};
+
+AudioFacts probeAudio (const juce::File& file);
+
+/** Pumps the message loop until the condition holds or the time runs out. */
+bool pumpUntil (const std::function<bool()>& condition, int timeoutMs);
+
+} // namespace testing_support
