@@ -1,0 +1,19 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** Prepares <Documents>/folder/ and remembers <Documents>/folder/subFolder as the settings folder. */
+void initSettingsFolder (const juce::String& folder, const juce::String& subFolder);
+
+/** Reads a file of the settings folder. With size > 0: reads at most size bytes into buffer and
+    returns how many were read. With size <= 0: returns the file's size. -1 when there is no such file.
+*/
+int readSettingsFile (const juce::String& name, void* buffer, int size);
+
+/** Replaces a file of the settings folder with size bytes of data (written aside, then moved
+    into place, so a reader never sees half a file). True when it worked.
+*/
+bool writeSettingsFile (const juce::String& name, const void* data, int size);
+
+/** The settings folder as initSettingsFolder set it (empty before). */
+[[nodiscard]] juce::String getSettingsFolderPath();

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** Unpacks the converter carried in the program's "zip" resource 101 into the converter folder
+    (platform::getConverterFile), replacing an older copy atomically.
+
+    Returns false when the program has no such resource, or when no usable converter of ours
+    stands at the converter path afterwards.
+*/
+bool unpackConverter();
+
+/** The same, from given archive bytes into the given program file; for unpackConverter and tests. */
+juce::Result unpackConverterArchive (const void* archiveData, size_t archiveSize, const juce::File& target);

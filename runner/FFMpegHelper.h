@@ -1,0 +1,69 @@
+#pragma once
+
+#include "CommandRunner.h"
+#include "FFMpegHelperRunnerListener.h"
+#include "ListenerMgr.h"
+#include "ProgressRecord.h"
+
+#include <juce_core/juce_core.h>
+
+namespace juce
+{
+
+/** Turns conversion requests into FFmpeg command lines, runs them on its command runner, follows
+    FFmpeg's reports and leaves every finished output as a clean WAV.
+
+    Events: "start", "start item" (ProgressRecord), "duration" (float), "time" (float),
+    "end item" (ProgressRecord), "end" on the runner thread; "output exists" (ProgressRecord) on
+    the thread that calls addItem.
+*/
+class FFMpegHelper : public juce::CommandRunnerListener,
+                     public juce::ListenerMgr<juce::FFMpegHelperRunnerListener>
+{
+public:
+    FFMpegHelper();
+    ~FFMpegHelper() override;
+
+    /** Queues one conversion; an input that is not an existing file is passed over. Only while
+        the runner is idle.
+    */
+    void addItem (const juce::String& inputPath, const juce::String& outputPath,
+                  const juce::String& preInputOptions, const juce::String& outputOptions,
+                  const juce::String& trailingOptions, bool overwrite);
+
+    /** Sets the total to the number of queued items and starts the runner thread. */
+    void startRunner();
+
+    /** Stops a run: see CommandRunner::stopRunning. */
+    bool stopRunner (int timeoutMs = 2000);
+
+    /** True while a conversion run is going on (the runner thread runs). */
+    [[nodiscard]] bool isRunning() const;
+
+    [[nodiscard]] ProgressRecord getProgress() const;
+    [[nodiscard]] const juce::String& getFfmpegPath() const noexcept { return ffmpegPath; }
+    [[nodiscard]] juce::CommandRunner& getRunner() noexcept { return runner; }
+
+    void onRunnerEvent (juce::String event, const void* data, int size) override;
+
+private:
+    void handleLine (const char* text, int size);
+    void finishItem (const CommandItem& item);
+
+    ProgressRecord progress;
+    juce::CommandRunner runner;
+    juce::String ffmpegPath;
+    juce::String lastOutputLine; // the converter's last words about the current item
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FFMpegHelper)
+};
+
+} // namespace juce
+
+/** The text between the first startMarker and the next endMarker (searched from the start
+    marker's own position); empty when either is missing or the end marker is at position 0.
+*/
+juce::String textBetween (const juce::String& text, const juce::String& startMarker, const juce::String& endMarker);
+
+/** "hh:mm:ss.ss" in seconds; missing fields count as 0 and a lone number counts as hours. */
+float parseTimeToSeconds (const juce::String& text);
