@@ -57,6 +57,8 @@ public:
 
 private:
     void reapIfEnded (bool block);
+    void collectExitStatus() noexcept; // with the lock held
+    [[nodiscard]] bool hasUnreapedChild();
     void closePipe() noexcept;
 
     std::mutex lock; // guards pid and status against a kill from another thread

@@ -15,4 +15,9 @@ namespace platform
 */
 juce::String applyDefaultSansSerifFace (juce::LookAndFeel& lookAndFeel, const juce::String& wantedFaceName);
 
+/** The same, with the stand-in read from the given font file (its first face). A file that is
+    missing or holds no usable face leaves the look-and-feel as it was.
+*/
+juce::String applyDefaultSansSerifFace (juce::LookAndFeel& lookAndFeel, const juce::String& wantedFaceName, const juce::File& standInFontFile);
+
 } // namespace platform

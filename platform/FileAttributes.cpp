@@ -1,1 +1,44 @@
-#include "FileAttributes.h"
+#include "platform/FileAttributes.h"
+
+#include <sys/stat.h>
+
+namespace platform
+{
+
+namespace
+{
+bool statPath (const juce::String& path, struct stat& info) noexcept
+{
+    return path.isNotEmpty() && ::stat (path.toRawUTF8(), &info) == 0;
+}
+} // namespace
+
+bool pathExists (const juce::String& path)
+{
+    struct stat info;
+    return statPath (path, info);
+}
+
+bool isFolder (const juce::String& path)
+{
+    struct stat info;
+    return statPath (path, info) && S_ISDIR (info.st_mode);
+}
+
+bool isFile (const juce::String& path)
+{
+    struct stat info;
+    return statPath (path, info) && ! S_ISDIR (info.st_mode);
+}
+
+juce::int64 fileSize (const juce::String& path)
+{
+    struct stat info;
+
+    if (! statPath (path, info) || S_ISDIR (info.st_mode))
+        return -1;
+
+    return (juce::int64) info.st_size;
+}
+
+} // namespace platform

@@ -29,6 +29,12 @@ struct FolderLookup
 */
 [[nodiscard]] FolderLookup getConverterFolder();
 
+/** parent/name, created with mode 0700 when it is missing, handed out only when it is a real
+    folder (not a symbolic link) that belongs to the user and that nobody else can write to.
+    The two lookups above make their private folders with it.
+*/
+[[nodiscard]] FolderLookup getPrivateFolder (const juce::File& parent, const juce::String& name);
+
 /** A program's file name as this platform spells it: "ffmpeg" here, "ffmpeg.exe" on Windows. */
 [[nodiscard]] juce::String programFileName (const juce::String& baseName);
 
