@@ -1,0 +1,367 @@
+#include "runner/WavHeaderFix.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+namespace
+{
+
+constexpr int copyBufferSize = 16384;
+constexpr juce::int64 largestRiffSize = 0xffffffff;
+
+std::uint16_t readUint16 (const std::uint8_t* bytes) noexcept
+{
+    return (std::uint16_t) (bytes[0] | (bytes[1] << 8));
+}
+
+std::uint32_t readUint32 (const std::uint8_t* bytes) noexcept
+{
+    return (std::uint32_t) bytes[0] | ((std::uint32_t) bytes[1] << 8) | ((std::uint32_t) bytes[2] << 16) | ((std::uint32_t) bytes[3] << 24);
+}
+
+void writeUint16 (std::uint8_t* bytes, std::uint16_t value) noexcept
+{
+    bytes[0] = (std::uint8_t) value;
+    bytes[1] = (std::uint8_t) (value >> 8);
+}
+
+void writeUint32 (std::uint8_t* bytes, std::uint32_t value) noexcept
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = (std::uint8_t) (value >> (8 * i));
+}
+
+std::array<char, 4> readId (const std::uint8_t* bytes) noexcept
+{
+    std::array<char, 4> id;
+    std::memcpy (id.data(), bytes, id.size());
+    return id;
+}
+
+/** Where the two chunks that are kept sit in the source, found before anything is written. */
+struct SourceLayout
+{
+    std::optional<PcmFmtChunk> fmt;
+    juce::int64 dataBodyPosition = -1;
+    juce::int64 dataBytes = 0; // what the source really holds, whatever the header claims
+
+    [[nodiscard]] bool hasData() const noexcept { return dataBodyPosition >= 0; }
+
+    [[nodiscard]] juce::int64 riffSize() const noexcept
+    {
+        return (juce::int64) (RiffHeader::byteSize - 8 + PcmFmtChunk::byteSize + ChunkHeader::byteSize)
+               + dataBytes + (dataBytes & 1);
+    }
+};
+
+bool readExactly (juce::InputStream& input, void* buffer, int numBytes)
+{
+    auto* bytes = static_cast<char*> (buffer);
+
+    while (numBytes > 0)
+    {
+        const auto bytesRead = input.read (bytes, numBytes);
+
+        if (bytesRead <= 0)
+            return false;
+
+        bytes += bytesRead;
+        numBytes -= bytesRead;
+    }
+
+    return true;
+}
+
+std::optional<PcmFmtChunk> readFmtChunk (juce::InputStream& input, const ChunkHeader& header)
+{
+    std::array<std::uint8_t, ExtensibleFmtChunk::bodySize> body {};
+    const auto bytesToRead = (int) std::min<std::uint32_t> (header.size, (std::uint32_t) body.size());
+
+    if (! readExactly (input, body.data(), bytesToRead))
+        return {};
+
+    if (header.size >= ExtensibleFmtChunk::bodySize)
+        return SubFormatGuids {}.makePcmFmtChunkFromExtensible (ExtensibleFmtChunk::fromBody (header, body.data()));
+
+    return makePcmFmtChunk ({ header, WaveFormat::fromBytes (body.data()) });
+}
+
+/** Walks the chunks up to the first "fmt " and the first "data"; later ones of either kind and
+    every other chunk are passed over. Chunk bodies are word-aligned: an odd body is followed by
+    a pad byte.
+*/
+std::optional<SourceLayout> findChunks (juce::InputStream& input)
+{
+    const auto sourceLength = input.getTotalLength();
+
+    if (sourceLength - 8 > largestRiffSize)
+        return {};
+
+    std::array<std::uint8_t, RiffHeader::byteSize> riffBytes;
+
+    if (! readExactly (input, riffBytes.data(), (int) riffBytes.size())
+        || ! RiffHeader::fromBytes (riffBytes.data()).isRiffWave())
+        return {};
+
+    SourceLayout layout;
+    auto position = (juce::int64) RiffHeader::byteSize;
+
+    while (! (layout.fmt.has_value() && layout.hasData()))
+    {
+        std::array<std::uint8_t, ChunkHeader::byteSize> headerBytes;
+
+        if (sourceLength - position < (juce::int64) headerBytes.size()
+            || ! input.setPosition (position)
+            || ! readExactly (input, headerBytes.data(), (int) headerBytes.size()))
+            return {};
+
+        const auto header = ChunkHeader::fromBytes (headerBytes.data());
+        const auto bodyPosition = position + (juce::int64) ChunkHeader::byteSize;
+        const auto bytesLeft = sourceLength - bodyPosition;
+
+        if (header.hasId ("fmt ") && ! layout.fmt.has_value())
+        {
+            if (header.size < WaveFormat::byteSize || header.size > bytesLeft)
+                return {};
+
+            layout.fmt = readFmtChunk (input, header);
+
+            if (! layout.fmt.has_value())
+                return {};
+        }
+        else if (header.hasId ("data") && ! layout.hasData())
+        {
+            // A converter that was stopped leaves a header that claims more than it wrote.
+            layout.dataBodyPosition = bodyPosition;
+            layout.dataBytes = std::min ((juce::int64) header.size, bytesLeft);
+        }
+
+        position = bodyPosition + header.size + (header.size & 1);
+    }
+
+    if (layout.riffSize() > largestRiffSize)
+        return {};
+
+    return layout;
+}
+
+bool writeBytes (juce::OutputStream& output, const void* bytes, size_t numBytes)
+{
+    return output.write (bytes, numBytes);
+}
+
+template <size_t size>
+bool writeBytes (juce::OutputStream& output, const std::array<std::uint8_t, size>& bytes)
+{
+    return writeBytes (output, bytes.data(), bytes.size());
+}
+
+bool copyData (juce::InputStream& input, const SourceLayout& layout, juce::OutputStream& output)
+{
+    const ChunkHeader header { { 'd', 'a', 't', 'a' }, (std::uint32_t) layout.dataBytes };
+
+    if (! writeBytes (output, header.toBytes()) || ! input.setPosition (layout.dataBodyPosition))
+        return false;
+
+    std::vector<char> buffer ((size_t) copyBufferSize);
+
+    for (auto bytesLeft = layout.dataBytes; bytesLeft > 0;)
+    {
+        const auto bytesToCopy = (int) std::min (bytesLeft, (juce::int64) copyBufferSize);
+
+        if (! readExactly (input, buffer.data(), bytesToCopy) || ! writeBytes (output, buffer.data(), (size_t) bytesToCopy))
+            return false;
+
+        bytesLeft -= bytesToCopy;
+    }
+
+    return (layout.dataBytes & 1) == 0 || output.writeByte (0);
+}
+
+bool writeFile (juce::InputStream& input, const SourceLayout& layout, const juce::File& destination)
+{
+    juce::FileOutputStream output (destination, copyBufferSize);
+
+    if (! output.openedOk() || output.getPosition() != 0)
+        return false;
+
+    RiffHeader riff;
+    riff.riffSize = (std::uint32_t) layout.riffSize();
+
+    // A WAVE file's format comes before its samples, also when the source had them the other
+    // way round.
+    const auto written = writeBytes (output, riff.toBytes()) && writeBytes (output, layout.fmt->toBytes())
+                         && copyData (input, layout, output);
+
+    // The stream writes its last buffer when it closes and reports nothing then: the caller
+    // checks the file's length afterwards.
+    return written && output.getStatus().wasOk();
+}
+
+enum class PathKind
+{
+    none,
+    replaceable,
+    untouchable
+};
+
+PathKind classifyDestination (const juce::File& destination)
+{
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status (destination.getFullPathName().toStdString(), error);
+
+    if (status.type() == std::filesystem::file_type::not_found)
+        return PathKind::none;
+
+    if (error)
+        return PathKind::untouchable;
+
+    return std::filesystem::is_regular_file (status) || std::filesystem::is_symlink (status)
+               ? PathKind::replaceable
+               : PathKind::untouchable;
+}
+
+bool rewrite (const juce::File& source, const juce::File& destination)
+{
+    juce::FileInputStream input (source);
+
+    if (! input.openedOk())
+        return false;
+
+    const auto layout = findChunks (input);
+
+    if (! layout.has_value() || ! writeFile (input, *layout, destination))
+        return false;
+
+    return input.getStatus().wasOk() && destination.getSize() == layout->riffSize() + 8;
+}
+
+} // namespace
+
+RiffHeader RiffHeader::fromBytes (const std::uint8_t* bytes) noexcept
+{
+    return { readId (bytes), readUint32 (bytes + 4), readId (bytes + 8) };
+}
+
+std::array<std::uint8_t, RiffHeader::byteSize> RiffHeader::toBytes() const noexcept
+{
+    std::array<std::uint8_t, byteSize> bytes;
+    std::memcpy (bytes.data(), riffId.data(), 4);
+    writeUint32 (bytes.data() + 4, riffSize);
+    std::memcpy (bytes.data() + 8, waveId.data(), 4);
+    return bytes;
+}
+
+bool RiffHeader::isRiffWave() const noexcept
+{
+    return std::memcmp (riffId.data(), "RIFF", 4) == 0 && std::memcmp (waveId.data(), "WAVE", 4) == 0;
+}
+
+ChunkHeader ChunkHeader::fromBytes (const std::uint8_t* bytes) noexcept
+{
+    return { readId (bytes), readUint32 (bytes + 4) };
+}
+
+std::array<std::uint8_t, ChunkHeader::byteSize> ChunkHeader::toBytes() const noexcept
+{
+    std::array<std::uint8_t, byteSize> bytes;
+    std::memcpy (bytes.data(), id.data(), 4);
+    writeUint32 (bytes.data() + 4, size);
+    return bytes;
+}
+
+bool ChunkHeader::hasId (const char* fourCharacters) const noexcept
+{
+    return std::memcmp (id.data(), fourCharacters, id.size()) == 0;
+}
+
+WaveFormat WaveFormat::fromBytes (const std::uint8_t* bytes) noexcept
+{
+    return { readUint16 (bytes), readUint16 (bytes + 2), readUint32 (bytes + 4),
+             readUint32 (bytes + 8), readUint16 (bytes + 12), readUint16 (bytes + 14) };
+}
+
+std::array<std::uint8_t, WaveFormat::byteSize> WaveFormat::toBytes() const noexcept
+{
+    std::array<std::uint8_t, byteSize> bytes;
+    writeUint16 (bytes.data(), formatTag);
+    writeUint16 (bytes.data() + 2, channels);
+    writeUint32 (bytes.data() + 4, samplesPerSecond);
+    writeUint32 (bytes.data() + 8, averageBytesPerSecond);
+    writeUint16 (bytes.data() + 12, blockAlign);
+    writeUint16 (bytes.data() + 14, bitsPerSample);
+    return bytes;
+}
+
+ExtensibleFmtChunk ExtensibleFmtChunk::fromBody (const ChunkHeader& header, const std::uint8_t* body) noexcept
+{
+    ExtensibleFmtChunk chunk;
+    chunk.header = header;
+    chunk.format = WaveFormat::fromBytes (body);
+    chunk.extraSize = readUint16 (body + 16);
+    chunk.validBitsPerSample = readUint16 (body + 18);
+    chunk.channelMask = readUint32 (body + 20);
+    std::memcpy (chunk.subFormat.data(), body + 24, chunk.subFormat.size());
+    return chunk;
+}
+
+std::array<std::uint8_t, PcmFmtChunk::byteSize> PcmFmtChunk::toBytes() const noexcept
+{
+    std::array<std::uint8_t, byteSize> bytes;
+    const auto headerBytes = header.toBytes();
+    const auto formatBytes = format.toBytes();
+    std::copy (headerBytes.begin(), headerBytes.end(), bytes.begin());
+    std::copy (formatBytes.begin(), formatBytes.end(), bytes.begin() + ChunkHeader::byteSize);
+    return bytes;
+}
+
+PcmFmtChunk SubFormatGuids::makePcmFmtChunkFromExtensible (const ExtensibleFmtChunk& chunk) const noexcept
+{
+    auto result = makePcmFmtChunk ({ chunk.header, chunk.format });
+
+    if (chunk.format.formatTag == WaveFormatTags::extensible)
+    {
+        if (chunk.subFormat == ieeeFloat)
+            result.format.formatTag = WaveFormatTags::ieeeFloat;
+        else if (chunk.subFormat == pcm)
+            result.format.formatTag = WaveFormatTags::pcm;
+    }
+
+    return result;
+}
+
+PcmFmtChunk makePcmFmtChunk (const FmtChunk& chunk) noexcept
+{
+    PcmFmtChunk result;
+    result.format = chunk.format;
+    return result;
+}
+
+bool fixWavHeader (const juce::File& source, const juce::File& destination)
+{
+    if (source == destination)
+        return false;
+
+    switch (classifyDestination (destination))
+    {
+        case PathKind::untouchable:
+            return false;
+        case PathKind::replaceable:
+            // The stream would append to an existing file, so it goes first.
+            if (! destination.deleteFile())
+                return false;
+            break;
+        case PathKind::none:
+            break;
+    }
+
+    if (rewrite (source, destination))
+        return true;
+
+    destination.deleteFile();
+    return false;
+}
