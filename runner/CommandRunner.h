@@ -24,6 +24,10 @@ public:
     CommandRunner();
     ~CommandRunner() override;
 
+    // Both bases have an addListener: ours takes a CommandRunnerListener, the thread's a Thread::Listener.
+    using juce::ListenerMgr<juce::CommandRunnerListener>::addListener;
+    using juce::Thread::addListener;
+
     /** Queues one command. Only while the thread is not running. */
     void addCommand (const juce::String& inputPath, const juce::String& outputPath,
                      const juce::String& commandLine, const juce::StringArray& arguments, bool overwrite);
@@ -43,15 +47,19 @@ public:
     void run() override;
 
 private:
+    void runItem (CommandItem& item);
     void readOutput();
     void deliverCompleteLines();
     void deliverLine (int length, bool endedWithReturn);
+    void deliverUnterminatedRest();
 
     juce::Array<CommandItem> commandQueue;
     juce::HeapBlock<char> lineBuffer;
     platform::ChildProcess childProcess;
     CircularBuffer outputRing;
     juce::CriticalSection childLock; // a stop and the start of the next child never overlap
+    bool childKilledByStop = false; // guarded by childLock
+    juce::CriticalSection queueLock;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CommandRunner)
 };

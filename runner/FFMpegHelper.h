@@ -48,12 +48,15 @@ public:
 
 private:
     void handleLine (const char* text, int size);
+    void startItem (const CommandItem& item);
     void finishItem (const CommandItem& item);
+    [[nodiscard]] juce::String describeConverterFailure (const CommandItem& item) const;
 
     ProgressRecord progress;
     juce::CommandRunner runner;
     juce::String ffmpegPath;
     juce::String lastOutputLine; // the converter's last words about the current item
+    mutable juce::CriticalSection progressLock; // getProgress may be called from any thread
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FFMpegHelper)
 };

@@ -1,0 +1,355 @@
+#include "FFMpegHelper.h"
+
+#include "WavHeaderFix.h"
+#include "platform/FileAttributes.h"
+#include "platform/TempFolder.h"
+
+#include <cstring>
+#include <sys/stat.h>
+
+namespace
+{
+const juce::String quote ("\"");
+
+juce::File fileFromPath (const juce::String& path)
+{
+    if (path.isEmpty())
+        return {};
+
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
+
+/** True when both paths lead to one file on disk, links included. */
+bool isSameFile (const juce::File& a, const juce::File& b)
+{
+    if (a == juce::File() || b == juce::File())
+        return false;
+
+    if (a == b)
+        return true;
+
+    struct stat infoA, infoB;
+
+    return ::stat (a.getFullPathName().toRawUTF8(), &infoA) == 0
+           && ::stat (b.getFullPathName().toRawUTF8(), &infoB) == 0
+           && infoA.st_dev == infoB.st_dev
+           && infoA.st_ino == infoB.st_ino;
+}
+
+void addWords (juce::StringArray& arguments, const juce::String& options)
+{
+    juce::StringArray words;
+    words.addTokens (options, " \t\r\n", "");
+    words.removeEmptyStrings();
+    arguments.addArray (words);
+}
+
+/** The converter's output as text; bytes that are not UTF-8 (a name in another encoding)
+    become question marks rather than spoiling the whole line.
+*/
+juce::String decodeLine (const char* text, int size)
+{
+    const auto length = (int) strnlen (text, (size_t) juce::jmax (0, size));
+
+    if (juce::CharPointer_UTF8::isValidString (text, length))
+        return juce::String::fromUTF8 (text, length);
+
+    juce::MemoryBlock cleaned (text, (size_t) length);
+
+    for (auto& byte : cleaned)
+        if ((unsigned char) byte >= 0x80)
+            byte = '?';
+
+    return juce::String::fromUTF8 (static_cast<const char*> (cleaned.getData()), length);
+}
+
+bool isProgressReport (const juce::String& line)
+{
+    // Video progress starts with "frame"; FFmpeg reports audio-only output as "size= ... time=".
+    return line.startsWith ("frame") || (line.startsWith ("size=") && line.contains ("time="));
+}
+
+/** Lines FFmpeg adds after the real error, which tell a user nothing about the cause. */
+bool isClosingRemark (const juce::String& line)
+{
+    return line == "Conversion failed!" || line.startsWith ("Exiting normally");
+}
+
+/** FFmpeg writes "<path>: <problem>" and "[muxer @ 0x...] <problem>": the problem is what counts. */
+juce::String reasonFromLine (juce::String line, const CommandItem& item)
+{
+    if (line.startsWithChar ('[') && line.contains (" @ 0x"))
+        line = line.fromFirstOccurrenceOf ("] ", false, false);
+
+    for (auto& path : { item.inputPath, item.outputPath })
+        if (path.isNotEmpty() && line.startsWith (path + ": "))
+            line = line.substring (path.length() + 2);
+
+    return line.trim();
+}
+} // namespace
+
+namespace juce
+{
+
+FFMpegHelper::FFMpegHelper()
+    : ffmpegPath (platform::getConverterFile().getFullPathName())
+{
+    runner.addListener (this);
+}
+
+FFMpegHelper::~FFMpegHelper()
+{
+    // The runner thread calls back into this object: it must be gone before our members are.
+    runner.stopRunning (-1);
+}
+
+void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& outputPath,
+                            const juce::String& preInputOptions, const juce::String& outputOptions,
+                            const juce::String& trailingOptions, bool overwrite)
+{
+    if (! platform::isFile (inputPath))
+        return;
+
+    const auto output = fileFromPath (outputPath);
+
+    // Writing over the input itself would destroy it before it is read.
+    const auto outputIsInput = isSameFile (output, fileFromPath (inputPath));
+
+    if (outputIsInput || (platform::isFile (outputPath) && ! overwrite))
+    {
+        ProgressRecord existing;
+        existing.inputPath = inputPath;
+        existing.outputPath = outputPath;
+        callListeners ("output exists", &existing, (int) sizeof (existing));
+        return;
+    }
+
+    if (platform::isFile (outputPath))
+        output.deleteFile();
+
+    if (const auto folder = output.getParentDirectory(); output != juce::File() && ! folder.isDirectory())
+        folder.createDirectory();
+
+    const auto commandLine = quote + ffmpegPath + quote + " " + preInputOptions + " -i " + quote + inputPath + quote
+                             + " " + outputOptions + " " + quote + outputPath + quote + " " + trailingOptions;
+
+    juce::StringArray arguments { ffmpegPath };
+    addWords (arguments, preInputOptions);
+    arguments.add ("-i");
+    arguments.add (inputPath);
+    addWords (arguments, outputOptions);
+    arguments.add (outputPath);
+    addWords (arguments, trailingOptions);
+
+    runner.addCommand (inputPath, outputPath, commandLine, arguments, overwrite);
+}
+
+void FFMpegHelper::startRunner()
+{
+    if (runner.isThreadRunning())
+        return;
+
+    {
+        const juce::ScopedLock sl (progressLock);
+        progress.total = runner.getNumQueuedCommands();
+    }
+
+    runner.startThread();
+}
+
+bool FFMpegHelper::stopRunner (int timeoutMs)
+{
+    return runner.stopRunning (timeoutMs);
+}
+
+bool FFMpegHelper::isRunning() const
+{
+    return runner.isThreadRunning();
+}
+
+ProgressRecord FFMpegHelper::getProgress() const
+{
+    const juce::ScopedLock sl (progressLock);
+    return progress;
+}
+
+void FFMpegHelper::onRunnerEvent (juce::String event, const void* data, int size)
+{
+    if (event == "new line" || event == "return line")
+    {
+        if (data != nullptr && size > 0)
+            handleLine (static_cast<const char*> (data), size);
+    }
+    else if (event == "end item")
+    {
+        if (data != nullptr && size == (int) sizeof (CommandItem))
+            finishItem (*static_cast<const CommandItem*> (data));
+
+        callListeners ("end item", &progress, (int) sizeof (progress));
+    }
+    else if (event == "start item")
+    {
+        if (data != nullptr && size == (int) sizeof (CommandItem))
+            startItem (*static_cast<const CommandItem*> (data));
+
+        callListeners ("start item", &progress, (int) sizeof (progress));
+    }
+    else if (event == "start")
+    {
+        callListeners ("start", nullptr, 0);
+    }
+    else if (event == "end all")
+    {
+        callListeners ("end", nullptr, 0);
+    }
+}
+
+void FFMpegHelper::startItem (const CommandItem& item)
+{
+    lastOutputLine.clear();
+
+    const juce::ScopedLock sl (progressLock);
+    progress.inputPath = item.inputPath;
+    progress.outputPath = item.outputPath;
+    progress.currentIndex = progress.total - runner.getNumQueuedCommands();
+    progress.converted = false;
+    progress.failureReason.clear();
+}
+
+void FFMpegHelper::handleLine (const char* text, int size)
+{
+    const auto line = decodeLine (text, size).trim();
+
+    if (isProgressReport (line))
+    {
+        const auto value = textBetween (line, "time=", " ");
+
+        if (value.isNotEmpty())
+        {
+            auto seconds = parseTimeToSeconds (value);
+
+            {
+                const juce::ScopedLock sl (progressLock);
+                progress.timeSeconds = seconds;
+            }
+
+            callListeners ("time", &seconds, (int) sizeof (seconds));
+        }
+
+        return;
+    }
+
+    if (line.contains ("Duration:"))
+    {
+        const auto value = textBetween (line, "Duration: ", ",");
+
+        if (value.isNotEmpty())
+        {
+            auto seconds = parseTimeToSeconds (value);
+
+            {
+                const juce::ScopedLock sl (progressLock);
+                progress.durationSeconds = seconds;
+                progress.timeSeconds = 0.0f;
+            }
+
+            callListeners ("duration", &seconds, (int) sizeof (seconds));
+        }
+
+        return;
+    }
+
+    if (line.isNotEmpty() && ! isClosingRemark (line))
+        lastOutputLine = line;
+}
+
+juce::String FFMpegHelper::describeConverterFailure (const CommandItem& item) const
+{
+    if (const auto reason = reasonFromLine (lastOutputLine, item); reason.isNotEmpty())
+        return reason;
+
+    if (! item.exitedNormally)
+        return "the converter was ended by a signal";
+
+    return "the converter ended with exit code " + juce::String (item.exitCode);
+}
+
+void FFMpegHelper::finishItem (const CommandItem& item)
+{
+    const auto output = fileFromPath (item.outputPath);
+    const auto temporary = output == juce::File() ? juce::File()
+                                                  : output.getSiblingFile ("." + output.getFileName());
+    auto converted = false;
+    juce::String reason;
+
+    if (item.stopped)
+        reason = "stopped";
+    else if (! item.started)
+        reason = "the converter could not be started";
+    else if (! item.exitedNormally || item.exitCode != 0)
+        reason = describeConverterFailure (item);
+    else if (! fixWavHeader (output, temporary))
+        reason = "the result is not a WAV file";
+    else if (! temporary.replaceFileIn (output))
+        reason = "the result could not be put in place";
+    else
+        converted = true;
+
+    if (! converted)
+    {
+        // Whatever the converter left is not a usable result. A converter that never ran left
+        // nothing, so a file at that path is not ours to remove.
+        if (temporary.existsAsFile())
+            temporary.deleteFile();
+
+        if (item.started && output.existsAsFile() && ! isSameFile (output, fileFromPath (item.inputPath)))
+            output.deleteFile();
+    }
+
+    const juce::ScopedLock sl (progressLock);
+    progress.converted = converted;
+    progress.failureReason = reason;
+}
+
+} // namespace juce
+
+juce::String textBetween (const juce::String& text, const juce::String& startMarker, const juce::String& endMarker)
+{
+    auto start = 0;
+
+    if (startMarker.isNotEmpty())
+    {
+        start = text.indexOf (startMarker);
+
+        if (start < 0)
+            return {};
+    }
+
+    const auto end = text.indexOf (start, endMarker);
+
+    if (end <= 0)
+        return {};
+
+    const auto valueStart = start + startMarker.length();
+
+    if (end <= valueStart)
+        return {};
+
+    return text.substring (valueStart, end);
+}
+
+float parseTimeToSeconds (const juce::String& text)
+{
+    juce::StringArray tokens;
+    tokens.addTokens (text, ":", "");
+
+    const auto field = [&tokens] (int index)
+    { return index < tokens.size() ? (float) tokens[index].getDoubleValue() : 0.0f; };
+
+    const auto hours = field (0);
+    const auto minutes = field (1);
+    const auto seconds = field (2);
+
+    return seconds + (minutes * 60.0f + hours * 3600.0f);
+}
