@@ -11,12 +11,18 @@ namespace
 {
 const juce::String quote ("\"");
 
+/** The file the converter will see for a path: relative paths from the working folder, and
+    no "~" expansion, which the converter does not do either.
+*/
 juce::File fileFromPath (const juce::String& path)
 {
     if (path.isEmpty())
         return {};
 
-    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+    if (path.startsWithChar ('/'))
+        return juce::File (path);
+
+    return juce::File (juce::File::getCurrentWorkingDirectory().getFullPathName() + "/" + path);
 }
 
 /** True when both paths lead to one file on disk, links included. */
@@ -34,6 +40,14 @@ bool isSameFile (const juce::File& a, const juce::File& b)
            && ::stat (b.getFullPathName().toRawUTF8(), &infoB) == 0
            && infoA.st_dev == infoB.st_dev
            && infoA.st_ino == infoB.st_ino;
+}
+
+/** A path as the converter gets it: a relative one is made absolute, so that a name that
+    begins with "-" can never be read as an option.
+*/
+juce::String pathArgument (const juce::String& path)
+{
+    return path.isEmpty() || path.startsWithChar ('/') ? path : fileFromPath (path).getFullPathName();
 }
 
 void addWords (juce::StringArray& arguments, const juce::String& options)
@@ -137,9 +151,9 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
     juce::StringArray arguments { ffmpegPath };
     addWords (arguments, preInputOptions);
     arguments.add ("-i");
-    arguments.add (inputPath);
+    arguments.add (pathArgument (inputPath));
     addWords (arguments, outputOptions);
-    arguments.add (outputPath);
+    arguments.add (pathArgument (outputPath));
     addWords (arguments, trailingOptions);
 
     runner.addCommand (inputPath, outputPath, commandLine, arguments, overwrite);
@@ -147,7 +161,8 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
 
 void FFMpegHelper::startRunner()
 {
-    if (runner.isThreadRunning())
+    // A run that has just sent "end" may still be leaving its thread; one that goes on is left alone.
+    if (runner.isThreadRunning() && ! runner.waitForThreadToExit (200))
         return;
 
     {

@@ -190,6 +190,22 @@ TEST_F (FFMpegHelperTest, ConvertsNamesWithBlanksQuotesDashesAndChineseLetters)
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);
 }
 
+TEST_F (FFMpegHelperTest, ARelativeNameBeginningWithADashIsAPathNotAnOption)
+{
+    const auto previous = juce::File::getCurrentWorkingDirectory();
+    ASSERT_TRUE (temp.get().setAsCurrentWorkingDirectory());
+    const juce::ScopeGuard restore { [&]
+                                     { previous.setAsCurrentWorkingDirectory(); } };
+
+    ASSERT_TRUE (testing_support::makeSine (temp.file ("-an.flac"), 1.0));
+    helper.addItem ("-an.flac", "-an.wav", {}, outputOptions, "-y", true);
+    runToEnd();
+
+    const auto end = recorder.log.named ("end item").front().progress;
+    EXPECT_TRUE (end.converted) << end.failureReason;
+    EXPECT_EQ (testing_support::probeAudio (temp.file ("-an.wav")).channels, 1);
+}
+
 TEST_F (FFMpegHelperTest, ReportsRisingTimeDuringALongConversion)
 {
     const auto input = temp.file ("long.flac");
