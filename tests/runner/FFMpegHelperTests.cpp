@@ -1,10 +1,13 @@
 #include "RunnerEventLog.h"
+#include "platform/ScopedEnvironment.h"
 #include "platform/TempFolder.h"
 #include "runner/ConverterUnpacker.h"
 #include "runner/FFMpegHelper.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using runner_tests::RecordedEvent;
 
@@ -317,6 +320,32 @@ TEST_F (FFMpegHelperTest, DestroyingAHelperMidItemLeavesNoConverterRunning)
     EXPECT_EQ (runner_tests::countOwnChildren (platform::programFileName ("ffmpeg")), 0);
     EXPECT_EQ (ownRecorder.log.names().strings.getLast(), "end");
     EXPECT_FALSE (outputFor (slow).exists());
+}
+
+TEST_F (FFMpegHelperTest, WithoutAUsableConverterFolderEveryItemFailsToStart)
+{
+    const auto input = makeInput ("in.wav", 0.5);
+    const auto shared = temp.file ("shared");
+    ASSERT_TRUE (shared.createDirectory());
+    ASSERT_EQ (::chmod (shared.getFullPathName().toRawUTF8(), 0777), 0); // anyone could plant a converter here
+
+    testing_support::ScopedEnvironment environment;
+    environment.set ("TMPDIR", shared);
+    EXPECT_FALSE (unpackConverter());
+
+    runner_tests::HelperRecorder ownRecorder;
+    juce::FFMpegHelper refused;
+    refused.addListener (&ownRecorder);
+    EXPECT_EQ (refused.getFfmpegPath(), "");
+
+    refused.addItem (input.getFullPathName(), outputFor (input).getFullPathName(), {}, outputOptions, "-y", true);
+    refused.startRunner();
+    ASSERT_TRUE (ownRecorder.log.waitForEvent ("end", runTimeoutMs));
+
+    const auto end = ownRecorder.log.named ("end item").front().progress;
+    EXPECT_FALSE (end.converted);
+    EXPECT_EQ (end.failureReason, "the converter could not be started");
+    EXPECT_TRUE (shared.findChildFiles (juce::File::findFilesAndDirectories, false).isEmpty());
 }
 
 TEST_F (FFMpegHelperTest, QueueingChecksTheInputAndTheOutput)
