@@ -1,0 +1,3 @@
+#include "app/MeltrowApplication.h"
+
+START_JUCE_APPLICATION (MeltrowApplication)

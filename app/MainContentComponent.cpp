@@ -1,0 +1,563 @@
+#include "app/MainContentComponent.h"
+
+#include "app/DroppedFiles.h"
+#include "app/OutputLogText.h"
+#include "app/OutputNaming.h"
+#include "app/ProgressText.h"
+#include "app/SettingsFolder.h"
+#include "platform/FileAttributes.h"
+#include "platform/TempFolder.h"
+#include "runner/ConverterUnpacker.h"
+
+#include <MeltrowResources.h>
+
+namespace
+{
+
+constexpr int logTimerId = 0;
+constexpr int stopTimeoutMs = 2000;
+
+const juce::String converterDownloadAddress ("https://ffmpeg.org/download.html");
+
+template <typename WidgetType, typename... Arguments>
+std::unique_ptr<WidgetType> makeChild (juce::Component& parent, Arguments&&... arguments)
+{
+    auto widget = std::make_unique<WidgetType> (std::forward<Arguments> (arguments)...);
+    parent.addAndMakeVisible (*widget);
+    return widget;
+}
+
+std::unique_ptr<juce::TextButton> makeTextButton (juce::Component& parent, juce::Button::Listener& listener,
+                                                  const juce::String& key, std::optional<juce::Colour> colour = {})
+{
+    auto button = makeChild<juce::TextButton> (parent, "new button");
+    button->setButtonText (juce::translate (key));
+    button->addListener (&listener);
+
+    if (colour.has_value())
+        button->setColour (juce::TextButton::buttonColourId, *colour);
+
+    return button;
+}
+
+std::unique_ptr<juce::Label> makeLabel (juce::Component& parent, const juce::String& text, float fontHeight,
+                                        juce::Justification justification)
+{
+    auto label = makeChild<juce::Label> (parent, "new label", text);
+    label->setFont (juce::Font (fontHeight, juce::Font::plain).withTypefaceStyle ("Regular"));
+    label->setJustificationType (justification);
+    label->setEditable (false, false, false);
+    label->setColour (juce::TextEditor::textColourId, juce::Colours::black);
+    label->setColour (juce::TextEditor::backgroundColourId, juce::Colour (0x00000000));
+    return label;
+}
+
+struct EditorSettings
+{
+    bool multiLine;
+    bool returnKeyStartsNewLine;
+    bool readOnly;
+    bool caretVisible;
+};
+
+std::unique_ptr<juce::TextEditor> makeEditor (juce::Component& parent, EditorSettings settings)
+{
+    auto editor = makeChild<juce::TextEditor> (parent, "new text editor");
+    editor->setMultiLine (settings.multiLine, settings.multiLine);
+    editor->setReturnKeyStartsNewLine (settings.returnKeyStartsNewLine);
+    editor->setReadOnly (settings.readOnly);
+    editor->setScrollbarsShown (true);
+    editor->setCaretVisible (settings.caretVisible);
+    editor->setPopupMenuEnabled (true);
+    editor->setText ({}, true);
+    return editor;
+}
+
+std::unique_ptr<juce::ComboBox> makeCombo (juce::Component& parent, juce::ComboBox::Listener& listener)
+{
+    auto combo = makeChild<juce::ComboBox> (parent, "new combo box");
+    combo->setEditableText (false);
+    combo->setJustificationType (juce::Justification::centredLeft);
+    combo->setTextWhenNothingSelected ({});
+    combo->setTextWhenNoChoicesAvailable ({});
+    combo->addListener (&listener);
+    return combo;
+}
+
+} // namespace
+
+//==============================================================================
+MainContentComponent::MainContentComponent()
+    : safeThis (this)
+{
+    initSettingsFolder ("KIV" + juce::String::charToString (juce::File::getSeparatorChar()) + "Meltrow", {});
+    const auto converterUnpacked = unpackConverter();
+
+    startButton = makeTextButton (*this, *this, "Start", juce::Colour (0xff5bc4fd));
+    logEditor = makeEditor (*this, { true, false, true, false });
+    inputFilesEditor = makeEditor (*this, { true, true, false, true });
+    copyLogButton = makeTextButton (*this, *this, "Copy Output Log");
+    ffmpegPathEditor = makeEditor (*this, { false, false, false, true });
+    ffmpegPathButton = makeTextButton (*this, *this, "path for FFMPEG", juce::Colour (0xff5bc4fd));
+    ffmpegPathButton->setBounds (16, 59, 120, 24);
+    progressLabel = makeLabel (*this, {}, 18.0f, juce::Justification::centredLeft);
+    clearInputButton = makeTextButton (*this, *this, "Clear Input Files");
+    sampleRateCombo = makeCombo (*this, *this);
+    bitDepthCombo = makeCombo (*this, *this);
+    sampleRateLabel = makeLabel (*this, juce::translate ("Sample Rate:"), 15.0f, juce::Justification::centredRight);
+    bitDepthLabel = makeLabel (*this, juce::translate ("Bit Depth:"), 15.0f, juce::Justification::centredRight);
+    bitUnitLabel = makeLabel (*this, juce::translate ("bit"), 15.0f, juce::Justification::centredLeft);
+    channelCombo = makeCombo (*this, *this);
+    channelLabel = makeLabel (*this, juce::translate ("Channel:"), 15.0f, juce::Justification::centredRight);
+    hzUnitLabel = makeLabel (*this, juce::translate ("Hz"), 15.0f, juce::Justification::centredLeft);
+
+    overrideToggle = makeChild<juce::ToggleButton> (*this, "new toggle button");
+    overrideToggle->setButtonText (juce::translate ("override exists"));
+    overrideToggle->addListener (this);
+    overrideToggle->setBounds (520, 8, 128, 24);
+
+    addFilesButton = makeChild<juce::ImageButton> (*this, "new button");
+    addFilesButton->addListener (this);
+    const auto addImage = juce::ImageCache::getFromMemory (MeltrowResources::track_add_png, MeltrowResources::track_add_pngSize);
+    addFilesButton->setImages (false, true, true,
+                               addImage, 1.0f, juce::Colour (0x00000000),
+                               addImage, 0.8f, juce::Colour (0x00000000),
+                               addImage, 0.6f, juce::Colour (0x00000000));
+    addFilesButton->setBounds (24, 8, 24, 24);
+
+    overrideToggle->setVisible (false);
+    ffmpegPathButton->setVisible (false);
+    ffmpegPathEditor->setVisible (false);
+
+    const auto converter = platform::getConverterFile();
+    ffmpegPathEditor->setText (converter.getFullPathName(), true);
+
+    if (! converterUnpacked || ! platform::pathExists (converter.getFullPathName()))
+    {
+        startButton->setEnabled (false);
+        // A disabled Start alone would not tell the user why.
+        showConverterMissing();
+    }
+
+    loadOptions();
+    ffmpegHelper.addListener (this);
+
+    logEditor->setFont (juce::Font (18.0f, juce::Font::plain));
+    inputFilesEditor->setFont (juce::Font (18.0f, juce::Font::plain));
+
+    setSize (800, 650);
+
+    inputFilesEditor->setTextToShowWhenEmpty (juce::translate ("you can drag audio file to here"), juce::Colours::grey);
+    logEditor->setTextToShowWhenEmpty (juce::translate ("output log"), juce::Colours::grey);
+
+    startTimer (logTimerId, 100);
+}
+
+MainContentComponent::~MainContentComponent()
+{
+    stopTimer (logTimerId);
+    saveOptions();
+
+    // The runner's events write the log text and post changes: it must be over before the
+    // children and the lock go. The stop never forces the thread, so wait until it has ended.
+    while (! ffmpegHelper.stopRunner (stopTimeoutMs))
+    {
+    }
+
+    startButton.reset();
+    logEditor.reset();
+    inputFilesEditor.reset();
+    copyLogButton.reset();
+    ffmpegPathEditor.reset();
+    ffmpegPathButton.reset();
+    progressLabel.reset();
+    clearInputButton.reset();
+    sampleRateCombo.reset();
+    bitDepthCombo.reset();
+    sampleRateLabel.reset();
+    bitDepthLabel.reset();
+    bitUnitLabel.reset();
+    channelCombo.reset();
+    channelLabel.reset();
+    hzUnitLabel.reset();
+    overrideToggle.reset();
+    addFilesButton.reset();
+}
+
+//==============================================================================
+void MainContentComponent::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colour (0xffc6c6c6));
+}
+
+void MainContentComponent::resized()
+{
+    const auto w = getWidth();
+    const auto h = getHeight();
+
+    startButton->setBounds (w - 160, h - 40, 144, 24);
+    logEditor->setBounds (16, 264, w - 32, h - 349);
+    inputFilesEditor->setBounds (16, 40, w - 32, 217);
+    copyLogButton->setBounds (16, h - 40, 120, 24);
+    ffmpegPathEditor->setBounds (152, 59, w - 168, 24);
+    progressLabel->setBounds (16, 568, w - 32, 32);
+    clearInputButton->setBounds (w - 144, 8, 120, 24);
+    sampleRateCombo->setBounds (224, h - 40, 68, 24);
+    bitDepthCombo->setBounds (392, h - 40, 56, 24);
+    sampleRateLabel->setBounds (136, h - 40, 88, 24);
+    bitDepthLabel->setBounds (320, h - 40, 72, 24);
+    bitUnitLabel->setBounds (448, h - 40, 32, 24);
+    channelCombo->setBounds (538, h - 40, 78, 24);
+    channelLabel->setBounds (482, h - 40, 56, 24);
+    hzUnitLabel->setBounds (292, h - 40, 28, 24);
+}
+
+void MainContentComponent::comboBoxChanged (juce::ComboBox*)
+{
+    // A changed choice takes effect at the next Start and is stored at exit.
+}
+
+bool MainContentComponent::isConversionRunning() const
+{
+    return ffmpegHelper.isRunning();
+}
+
+//==============================================================================
+void MainContentComponent::loadOptions()
+{
+    optionsDocument.load();
+    fillSampleRateCombo();
+    fillChannelCombo();
+    fillBitDepthCombo();
+}
+
+void MainContentComponent::saveOptions()
+{
+    optionsDocument.setDefaultPosition ("channel", channelCombo->getSelectedItemIndex());
+    optionsDocument.setDefaultPosition ("bit", bitDepthCombo->getSelectedItemIndex());
+    optionsDocument.setDefaultPosition ("samplerate", sampleRateCombo->getSelectedItemIndex());
+    optionsDocument.save();
+}
+
+juce::String MainContentComponent::buildOptionString (juce::String* missingGroup) const
+{
+    return optionsDocument.buildOptionString (channelCombo->getSelectedItemIndex(),
+                                              bitDepthCombo->getSelectedItemIndex(),
+                                              sampleRateCombo->getSelectedItemIndex(),
+                                              missingGroup);
+}
+
+void MainContentComponent::fillSampleRateCombo() { optionsDocument.fillCombo (*sampleRateCombo, "samplerate", true); }
+void MainContentComponent::fillChannelCombo() { optionsDocument.fillCombo (*channelCombo, "channel", true); }
+void MainContentComponent::fillBitDepthCombo() { optionsDocument.fillCombo (*bitDepthCombo, "bit", false); }
+
+//==============================================================================
+void MainContentComponent::buttonClicked (juce::Button* button)
+{
+    if (button == startButton.get())
+    {
+        if (isConversionRunning())
+            stopConversion();
+        else
+            startConversion();
+    }
+    else if (button == copyLogButton.get())
+    {
+        copyLogToClipboard();
+    }
+    else if (button == ffmpegPathButton.get())
+    {
+        chooseConverterPath();
+    }
+    else if (button == clearInputButton.get())
+    {
+        clearInputList();
+    }
+    else if (button == overrideToggle.get())
+    {
+        // Nothing reads the toggle: every output is replaced.
+    }
+    else if (button == addFilesButton.get())
+    {
+        addFilesFromChooser();
+    }
+}
+
+void MainContentComponent::startConversion()
+{
+    if (! platform::pathExists (ffmpegPathEditor->getText()))
+    {
+        showConverterMissing();
+        return;
+    }
+
+    // Checked before anything changes, so that a list without a choice starts nothing.
+    juce::String missingGroup;
+    const auto optionString = buildOptionString (&missingGroup);
+
+    if (optionString.isEmpty())
+    {
+        showNothingChosen (missingGroup);
+        return;
+    }
+
+    someFilesNotConverted = false;
+    post ([] (MainContentComponent& component)
+          { component.setRunningLook (true); });
+    setLogText ({}, false);
+
+    juce::StringArray lines;
+    lines.addTokens (inputFilesEditor->getText().trim(), "\n", "");
+
+    const auto outputOptions = optionString.upToFirstOccurrenceOf ("#", false, false);
+    const auto workingFolder = juce::File::getCurrentWorkingDirectory();
+
+    for (auto& line : lines)
+    {
+        if (line.isEmpty())
+            continue;
+
+        // Relative lines are taken from the working folder, "~" from the home folder.
+        const auto input = workingFolder.getChildFile (line);
+
+        if (! platform::isFile (input.getFullPathName()))
+            continue;
+
+        const auto outputFolder = getOutputFolderFor (input);
+
+        if (! platform::pathExists (outputFolder.getFullPathName()))
+            outputFolder.createDirectory();
+
+        ffmpegHelper.addItem (input.getFullPathName(), getOutputFileFor (input).getFullPathName(),
+                              {}, outputOptions, "-y", true);
+    }
+
+    ffmpegHelper.startRunner();
+}
+
+void MainContentComponent::stopConversion()
+{
+    // The run ends through "end" as usual, which brings the idle state back.
+    startButton->setButtonText (juce::translate ("Stopping"));
+    ffmpegHelper.stopRunner (stopTimeoutMs);
+}
+
+void MainContentComponent::showConverterMissing()
+{
+    auto message = juce::translate ("ffmpeg file is not exists. \nYou can download FFMPEG from:\n" + converterDownloadAddress);
+    const auto problem = platform::getConverterFolder().problem;
+
+    if (problem.isNotEmpty())
+        message << "\n\n"
+                << problem;
+
+    logEditor->setText (message, true);
+}
+
+void MainContentComponent::showNothingChosen (const juce::String& group)
+{
+    juce::String listName = group;
+
+    if (auto* label = getLabelOfGroup (group))
+        listName = label->getText().trimCharactersAtEnd (": ").trim();
+
+    logEditor->setText (juce::translate ("Nothing is chosen in the list") + " \"" + listName + "\". "
+                            + juce::translate ("Choose an entry there and press Start again."),
+                        true);
+}
+
+juce::Label* MainContentComponent::getLabelOfGroup (const juce::String& group) const noexcept
+{
+    if (group == "samplerate")
+        return sampleRateLabel.get();
+
+    if (group == "bit")
+        return bitDepthLabel.get();
+
+    if (group == "channel")
+        return channelLabel.get();
+
+    return nullptr;
+}
+
+//==============================================================================
+bool MainContentComponent::isInterestedInFileDrag (const juce::StringArray&)
+{
+    return ! isConversionRunning();
+}
+
+void MainContentComponent::filesDropped (const juce::StringArray& files, int, int)
+{
+    const auto currentText = inputFilesEditor->getText().trim();
+    const auto addedText = collectDroppedAudioFiles (files, getAudioFileExtensions(), currentText, true);
+
+    inputFilesEditor->setText (currentText.isEmpty() ? addedText : currentText + "\n" + addedText, true);
+    inputFilesEditor->moveCaretToEnd();
+}
+
+void MainContentComponent::addFilesFromChooser()
+{
+    juce::FileChooser chooser ("Choose a preset file to load.", {}, getAudioFileChooserPattern(), true);
+
+    if (! chooser.browseForMultipleFilesToOpen())
+        return;
+
+    juce::StringArray paths;
+
+    for (auto& file : chooser.getResults())
+        paths.add (file.getFullPathName());
+
+    if (! paths.isEmpty())
+        filesDropped (paths, 0, 0);
+}
+
+void MainContentComponent::chooseConverterPath()
+{
+    juce::FileChooser chooser (juce::translate ("select Path for FFMPEG application"), {},
+                               platform::programFileName ("ffmpeg"), true);
+
+    if (chooser.browseForFileToOpen())
+        ffmpegPathEditor->setText (chooser.getResult().getFullPathName(), true);
+}
+
+void MainContentComponent::copyLogToClipboard()
+{
+    logEditor->selectAll();
+    logEditor->copyToClipboard();
+    logEditor->moveCaretToEnd();
+}
+
+void MainContentComponent::clearInputList()
+{
+    inputFilesEditor->clear();
+    inputFilesEditor->repaint();
+}
+
+//==============================================================================
+void MainContentComponent::onRunnerEvent (juce::String event, const void* data, int size)
+{
+    if (event == "time" || event == "duration")
+    {
+        postProgressText (makeConvertingProgressText (ffmpegHelper.getProgress()));
+    }
+    else if (event == "end item")
+    {
+        const auto progress = ffmpegHelper.getProgress();
+        auto outcome = ItemOutcome::converted;
+
+        if (! progress.converted)
+        {
+            outcome = ffmpegHelper.getRunner().threadShouldExit() ? ItemOutcome::stopped : ItemOutcome::failed;
+            someFilesNotConverted = true;
+        }
+
+        setLogText (makeItemEndLogText (outcome, progress.failureReason), true);
+    }
+    else if (event == "start")
+    {
+    }
+    else if (event == "start item")
+    {
+        const auto progress = ffmpegHelper.getProgress();
+        postProgressText (makeItemStartProgressText (progress));
+        setLogText (makeItemStartLogText (progress), true);
+    }
+    else if (event == "output exists")
+    {
+        if (data != nullptr && size == (int) sizeof (ProgressRecord))
+            setLogText (makeOutputExistsLogText (*static_cast<const ProgressRecord*> (data)), true);
+
+        someFilesNotConverted = true;
+    }
+    else if (event == "end")
+    {
+        conversionFinished();
+    }
+}
+
+void MainContentComponent::setLogText (const juce::String& text, bool append)
+{
+    const juce::ScopedLock lock (logLock);
+
+    if (append)
+        logText += text;
+    else
+        logText = text;
+
+    logTextChanged = true;
+}
+
+void MainContentComponent::timerCallback (int timerID)
+{
+    if (timerID != logTimerId)
+        return;
+
+    juce::String copy;
+
+    {
+        const juce::ScopedLock lock (logLock);
+
+        if (! logTextChanged)
+            return;
+
+        logTextChanged = false;
+        copy = logText;
+    }
+
+    const juce::MessageManagerLock messageManagerLock;
+
+    if (logEditor == nullptr)
+        return;
+
+    logEditor->setText (copy, true);
+    logEditor->moveCaretToEnd();
+}
+
+void MainContentComponent::conversionFinished()
+{
+    post ([] (MainContentComponent& component)
+          { component.setRunningLook (false); });
+    postProgressText (juce::translate ("all done"));
+    setLogText (juce::translate ("done_string"), true);
+
+    if (someFilesNotConverted.exchange (false))
+        post ([] (MainContentComponent& component)
+              { component.showNotConvertedAlert(); });
+}
+
+void MainContentComponent::postProgressText (const juce::String& text)
+{
+    post ([text] (MainContentComponent& component)
+          {
+              if (component.progressLabel != nullptr)
+                  component.progressLabel->setText (text, juce::dontSendNotification); });
+}
+
+void MainContentComponent::post (std::function<void (MainContentComponent&)> change)
+{
+    juce::Timer::callAfterDelay (1, [target = safeThis, change = std::move (change)]
+                                 {
+                                     const juce::MessageManagerLock lock;
+
+                                     if (auto* component = target.getComponent())
+                                         change (*component); });
+}
+
+void MainContentComponent::setRunningLook (bool running)
+{
+    if (startButton == nullptr)
+        return;
+
+    ffmpegPathEditor->setEnabled (! running);
+    ffmpegPathButton->setEnabled (! running);
+    startButton->setButtonText (juce::translate (running ? "Stop" : "Start"));
+    inputFilesEditor->setEnabled (! running);
+    clearInputButton->setEnabled (! running);
+}
+
+void MainContentComponent::showNotConvertedAlert()
+{
+    getLookAndFeel().setUsingNativeAlertWindows (true);
+    juce::AlertWindow::showMessageBoxAsync (juce::AlertWindow::WarningIcon, juce::translate ("attention"),
+                                            juce::translate ("file_not_converted"), {}, nullptr, nullptr);
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "app/OptionsDocument.h"
+#include "runner/FFMpegHelper.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+#include <functional>
+
+/** The converter's whole window content: the input list, the three option lists, the output
+    log, the progress line and the buttons, with the FFmpeg helper that runs the conversions.
+
+    A conversion run goes on exactly while the helper's runner thread runs. The helper's events
+    arrive on that thread; they never touch a widget, but post small changes to the message
+    thread and extend the log text, which the 100 ms timer copies into the log editor.
+*/
+class MainContentComponent : public juce::Component,
+                             public juce::FileDragAndDropTarget,
+                             public juce::MultiTimer,
+                             public juce::FFMpegHelperRunnerListener,
+                             public juce::Button::Listener,
+                             public juce::ComboBox::Listener
+{
+public:
+    MainContentComponent();
+    ~MainContentComponent() override;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    bool isInterestedInFileDrag (const juce::StringArray& files) override;
+    void filesDropped (const juce::StringArray& files, int x, int y) override;
+
+    void timerCallback (int timerID) override;
+
+    void onRunnerEvent (juce::String event, const void* data, int size) override;
+
+    void buttonClicked (juce::Button* button) override;
+    void comboBoxChanged (juce::ComboBox* comboBoxThatHasChanged) override;
+
+    /** True while a conversion run goes on: the quit guard, Start/Stop and drops ask this. */
+    [[nodiscard]] bool isConversionRunning() const;
+
+    /** Replaces or extends the log text; any thread. The log editor follows within 100 ms. */
+    void setLogText (const juce::String& text, bool append);
+
+    /** Shows a text on the progress line; any thread. */
+    void postProgressText (const juce::String& text);
+
+    /** The end of a run: idle state, "all done", the done text, and the alert when some input
+        was not converted.
+    */
+    void conversionFinished();
+
+private:
+    void loadOptions();
+    void saveOptions();
+    [[nodiscard]] juce::String buildOptionString (juce::String* missingGroup = nullptr) const;
+    void fillSampleRateCombo();
+    void fillChannelCombo();
+    void fillBitDepthCombo();
+
+    void startConversion();
+    void stopConversion();
+    void addFilesFromChooser();
+    void chooseConverterPath();
+    void copyLogToClipboard();
+    void clearInputList();
+    void showConverterMissing();
+    void showNothingChosen (const juce::String& group);
+
+    [[nodiscard]] juce::Label* getLabelOfGroup (const juce::String& group) const noexcept;
+
+    /** Runs a change on the message thread in 1 ms, under the message manager's lock, and only
+        if the component still exists then.
+    */
+    void post (std::function<void (MainContentComponent&)> change);
+
+    void setRunningLook (bool running);
+    void showNotConvertedAlert();
+
+    std::atomic<bool> logTextChanged { false };
+    std::atomic<bool> someFilesNotConverted { false };
+    juce::String logText;
+    juce::FFMpegHelper ffmpegHelper;
+    juce::CriticalSection logLock;
+    OptionsDocument optionsDocument;
+
+    // Taken once on the message thread, copied into every posted change.
+    juce::Component::SafePointer<MainContentComponent> safeThis;
+
+    std::unique_ptr<juce::TextButton> startButton;
+    std::unique_ptr<juce::TextEditor> logEditor;
+    std::unique_ptr<juce::TextEditor> inputFilesEditor;
+    std::unique_ptr<juce::TextButton> copyLogButton;
+    std::unique_ptr<juce::TextEditor> ffmpegPathEditor;
+    std::unique_ptr<juce::TextButton> ffmpegPathButton;
+    std::unique_ptr<juce::Label> progressLabel;
+    std::unique_ptr<juce::TextButton> clearInputButton;
+    std::unique_ptr<juce::ComboBox> sampleRateCombo;
+    std::unique_ptr<juce::ComboBox> bitDepthCombo;
+    std::unique_ptr<juce::Label> sampleRateLabel;
+    std::unique_ptr<juce::Label> bitDepthLabel;
+    std::unique_ptr<juce::Label> bitUnitLabel;
+    std::unique_ptr<juce::ComboBox> channelCombo;
+    std::unique_ptr<juce::Label> channelLabel;
+    std::unique_ptr<juce::Label> hzUnitLabel;
+    std::unique_ptr<juce::ToggleButton> overrideToggle;
+    std::unique_ptr<juce::ImageButton> addFilesButton;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainContentComponent)
+};
