@@ -209,10 +209,21 @@ enum class PathKind
     untouchable
 };
 
+std::filesystem::path pathOf (const juce::File& file)
+{
+    return file.getFullPathName().toStdString();
+}
+
+bool isSameFile (const juce::File& source, const juce::File& destination)
+{
+    std::error_code error;
+    return source == destination || std::filesystem::equivalent (pathOf (source), pathOf (destination), error);
+}
+
 PathKind classifyDestination (const juce::File& destination)
 {
     std::error_code error;
-    const auto status = std::filesystem::symlink_status (destination.getFullPathName().toStdString(), error);
+    const auto status = std::filesystem::symlink_status (pathOf (destination), error);
 
     if (status.type() == std::filesystem::file_type::not_found)
         return PathKind::none;
@@ -227,6 +238,12 @@ PathKind classifyDestination (const juce::File& destination)
 
 bool rewrite (const juce::File& source, const juce::File& destination)
 {
+    // A pipe or a device could block or never end.
+    std::error_code error;
+
+    if (! std::filesystem::is_regular_file (pathOf (source), error))
+        return false;
+
     juce::FileInputStream input (source);
 
     if (! input.openedOk())
@@ -343,7 +360,7 @@ PcmFmtChunk makePcmFmtChunk (const FmtChunk& chunk) noexcept
 
 bool fixWavHeader (const juce::File& source, const juce::File& destination)
 {
-    if (source == destination)
+    if (isSameFile (source, destination))
         return false;
 
     switch (classifyDestination (destination))

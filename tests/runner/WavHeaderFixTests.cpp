@@ -422,7 +422,17 @@ TEST (WavHeaderFix, LeavesDestinationsItMustNotReplaceAlone)
     EXPECT_TRUE (subFolder.isDirectory());
 
     EXPECT_FALSE (fixWavHeader (source, source));
+    const auto link = folder.file ("link.wav");
+    ASSERT_TRUE (source.createSymbolicLink (link, true));
+    EXPECT_FALSE (fixWavHeader (source, link));
+    EXPECT_FALSE (fixWavHeader (link, source));
     EXPECT_EQ (readBytes (source), validSource);
+
+    const auto pipe = folder.file ("pipe");
+    ASSERT_EQ (testing_support::runProgram ({ "mkfifo", pipe.getFullPathName() }), 0);
+    EXPECT_FALSE (fixWavHeader (source, pipe));
+    EXPECT_TRUE (pipe.exists());
+    EXPECT_FALSE (fixWavHeader (pipe, folder.file ("fixed.wav")));
 
     EXPECT_FALSE (fixWavHeader (source, folder.file ("missing/fixed.wav")));
     EXPECT_FALSE (folder.file ("missing").exists());
