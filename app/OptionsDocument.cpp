@@ -118,8 +118,31 @@ int getLeadingNumber (const juce::String& text)
     return (int) juce::jlimit ((long) INT_MIN, (long) INT_MAX, value);
 }
 
-bool nestsWithin (const rapidjson::Value& value, int levelsLeft)
+struct DiscardingStream
 {
+    using Ch = char;
+    void Put (char) noexcept {}
+};
+
+// The parser checks the raw bytes, but a \u escape of a lone low surrogate still makes text
+// that is not UTF-8; written back, it would give a file that no longer reads.
+bool isUtf8 (const char* text, rapidjson::SizeType length)
+{
+    rapidjson::MemoryStream input (text, length);
+    DiscardingStream output;
+
+    while (input.Tell() < length)
+        if (! rapidjson::UTF8<>::Validate (input, output))
+            return false;
+
+    return true;
+}
+
+bool isWellFormed (const rapidjson::Value& value, int levelsLeft)
+{
+    if (value.IsString())
+        return isUtf8 (value.GetString(), value.GetStringLength());
+
     if (! value.IsArray() && ! value.IsObject())
         return true;
 
@@ -129,13 +152,13 @@ bool nestsWithin (const rapidjson::Value& value, int levelsLeft)
     if (value.IsArray())
     {
         for (const auto& element : value.GetArray())
-            if (! nestsWithin (element, levelsLeft - 1))
+            if (! isWellFormed (element, levelsLeft - 1))
                 return false;
     }
     else
     {
         for (const auto& member : value.GetObject())
-            if (! nestsWithin (member.value, levelsLeft - 1))
+            if (! isWellFormed (member.name, levelsLeft - 1) || ! isWellFormed (member.value, levelsLeft - 1))
                 return false;
     }
 
@@ -160,7 +183,7 @@ bool isUsableGroup (const rapidjson::Value& root, const char* groupKey)
 bool hasOptionsShape (const rapidjson::Value& root)
 {
     return root.IsObject()
-           && nestsWithin (root, maximumNesting)
+           && isWellFormed (root, maximumNesting)
            && isUsableGroup (root, sampleRateGroup.key)
            && isUsableGroup (root, bitGroup.key)
            && isUsableGroup (root, channelGroup.key);

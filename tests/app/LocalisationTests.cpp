@@ -1,0 +1,224 @@
+#include "SettingsHome.h"
+#include "app/Localisation.h"
+
+#include <MeltrowResources.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+namespace
+{
+
+using testing_support::ScopedEnvironmentVariable;
+
+constexpr std::array<TranslationTable, 3> tables { TranslationTable::english, TranslationTable::simplifiedChinese, TranslationTable::traditionalChinese };
+
+struct Entry
+{
+    const char* key;
+    std::array<const char*, 3> texts; // English, Simplified, Traditional; null: the table lacks the key
+};
+
+// Every entry in file order, with the texts as stored ("\\n" is backslash and n).
+const Entry entries[] = {
+    { "mono", { u8"mono", u8"单声道", u8"單聲道" } },
+    { "stereo", { u8"stereo", u8"立体声", u8"立體聲" } },
+    { "bit", { u8"bit", u8"位", u8"位" } },
+    { "Hz", { u8"Hz", u8"Hz", u8"Hz" } },
+    { "Sample Rate:", { u8"Sample Rate:", u8"采样率:", u8"采样率:" } },
+    { "Bit Depth:", { u8"Bit Depth:", u8"位深度:", u8"位深度:" } },
+    { "Channel:", { u8"Channel:", u8"声道:", u8"聲道:" } },
+    { "Clear Input Files", { u8"Clear Input Files", u8"清除输入文件", u8"清除輸入文件" } },
+    { "Copy Output Log", { u8"Copy Output Log", u8"复制输出日志", u8"複制輸出日志" } },
+    { "Start", { u8"Start", u8"开始", u8"開始" } },
+    { "output log", { u8"output log", u8"输出日志", u8"輸出日誌" } },
+    { "Processing", { u8"Processing", u8"正在处理", u8"正在處理" } },
+    { "Stopping", { u8"Stopping", u8"正在停止", u8"正在停止" } },
+    { "you can drag video file to here", { u8"you can drag video file to here", u8"你可以把视频文件拖到这里", u8"你可以把視頻文件拖到這裏" } },
+    { "you can drag audio file to here", { u8"you can drag audio file to here", u8"你可以把音频文件拖到这里", u8"你可以把音頻文件拖到這裏" } },
+    { "title_for_audio", { u8"This software is a shell of ffmpeg.Only convert audio file to wav.", u8"这是ffmpeg的一个壳。只把音频文件转换到wav格式", u8"這是ffmpeg的一個殼。只把音頻文件轉換到wav格式" } },
+    { "title_for_video", { u8"This software is a shell of ffmpeg.Only convert video file to x265.", u8"这是ffmpeg的一个壳。只把视频文件转换到HEVC(H.265)格式", u8"這是ffmpeg的一個殼。只把視頻文件轉換到HEVC(H.265)格式" } },
+    { "exit_when_running", { u8"You should stop the running task first !", u8"你需要先把运行的任务停止!", u8"你需要先把運行的任務停止!" } },
+    { "converting:", { u8"Converting:", u8"正在转换:", u8"正在轉換:" } },
+    { "done_string", { u8"\\n\\nall done!\\nYou can check then output files and close this application.", u8"\\n\\n全部完成!\\n你可以检查一下输出文件，并关掉这个软件.", u8"\\n\\n全部完成!\\n你可以檢查一下輸出文件，並關掉這個軟件。" } },
+    { "Stop", { u8"Stop", u8"停止", u8"停止" } },
+    { "exists not convert", { u8"exists not convert", u8"文件已存在，没有转换", u8"文件已存在，沒有轉換" } },
+    { "file", { nullptr, u8"文件已存在，没有转换", nullptr } },
+    { "all done", { u8"all done", u8"全部完成", u8"全部完成" } },
+    { "attention", { u8"Attention", u8"注意", u8"註意" } },
+    { "file_not_converted", { u8"Some files were not converted", u8"有些文件没有转换", u8"有些檔案沒有轉換" } },
+    { "file_converte_ok", { u8"Conversion successful", u8"转换成功", u8"轉換成功" } },
+};
+
+// Added after those, at the end of every table, for the outcome lines of a run.
+const Entry addedEntries[] = {
+    { "file_converte_failed", { u8"Conversion failed", u8"转换失败", u8"轉換失敗" } },
+    { "file_converte_stopped", { u8"Stopped", u8"已停止", u8"已停止" } },
+};
+
+struct TableFile
+{
+    const char* header;
+    size_t sizeBeforeAddedEntries;
+    const char* data;
+    int size;
+};
+
+const std::array<TableFile, 3> tableFiles { {
+    { "language: English\ncountries: *\n\n", 1023, MeltrowResources::languageEN_txt, MeltrowResources::languageEN_txtSize },
+    { "language: Chinese\ncountries: CN SG\n\n", 1099, MeltrowResources::languageCN_txt, MeltrowResources::languageCN_txtSize },
+    { "language: Chinese\ncountries: TW HK\n\n", 1061, MeltrowResources::languageTW_txt, MeltrowResources::languageTW_txtSize },
+} };
+
+std::string makeEntryLines (const Entry& entry, size_t column)
+{
+    // An empty line stands before these two entries in every table.
+    const std::string key (entry.key);
+    std::string lines = (key == "Sample Rate:" || key == "Processing") ? "\n" : "";
+
+    if (entry.texts[column] != nullptr)
+        lines += "\"" + key + "\"=\"" + entry.texts[column] + "\"\n";
+
+    return lines;
+}
+
+juce::String shownText (const char* storedText)
+{
+    return juce::String::fromUTF8 (storedText).replace ("\\n", "\n");
+}
+
+class Localisation : public testing::Test
+{
+protected:
+    void TearDown() override { juce::LocalisedStrings::setCurrentMappings (nullptr); }
+};
+
+} // namespace
+
+TEST_F (Localisation, ChoosesTheTableByLanguageAndCountry)
+{
+    const struct
+    {
+        const char* language;
+        const char* country;
+        TranslationTable expected;
+    } cases[] = {
+        { "zh", "CN", TranslationTable::simplifiedChinese },
+        { "zh", "SG", TranslationTable::simplifiedChinese },
+        { "zh", "TW", TranslationTable::traditionalChinese },
+        { "zh", "HK", TranslationTable::traditionalChinese },
+        { "zh", "MO", TranslationTable::traditionalChinese },
+        { "zh", "XX", TranslationTable::none },
+        { "zh", "US", TranslationTable::none },
+        { "zh", "cn", TranslationTable::none }, // exact comparison
+        { "ZH", "CN", TranslationTable::english },
+        { "de", "DE", TranslationTable::english },
+        { "ja", "JP", TranslationTable::english },
+        { "en", "US", TranslationTable::english },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (chooseTranslationTable (c.language, c.country), c.expected) << c.language << "-" << c.country;
+}
+
+TEST_F (Localisation, SetUpInstallsTheTableOfTheUserLocaleAndTheFace)
+{
+    const struct
+    {
+        std::optional<std::string> localeName; // in LC_ALL; nothing: no locale variable at all
+        TranslationTable expected;
+        const char* start;
+        const char* attention;
+    } cases[] = {
+        { "zh_CN.UTF-8", TranslationTable::simplifiedChinese, u8"开始", u8"注意" },
+        { "zh_SG", TranslationTable::simplifiedChinese, u8"开始", u8"注意" },
+        { "zh_TW.UTF-8", TranslationTable::traditionalChinese, u8"開始", u8"註意" },
+        { "zh_HK.UTF-8", TranslationTable::traditionalChinese, u8"開始", u8"註意" },
+        { "zh_MO.UTF-8", TranslationTable::traditionalChinese, u8"開始", u8"註意" },
+        { "zh_XX.UTF-8", TranslationTable::none, "Start", "attention" },
+        { "zh", TranslationTable::none, "Start", "attention" }, // no country reads as "US"
+        { "de_DE.UTF-8", TranslationTable::english, "Start", "Attention" },
+        { "C", TranslationTable::english, "Start", "Attention" },
+        { std::nullopt, TranslationTable::english, "Start", "Attention" },
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto name = c.localeName.value_or ("(unset)");
+        const ScopedEnvironmentVariable lcAll ("LC_ALL", c.localeName);
+        const ScopedEnvironmentVariable lcMessages ("LC_MESSAGES", std::nullopt);
+        const ScopedEnvironmentVariable lang ("LANG", std::nullopt);
+        juce::LocalisedStrings::setCurrentMappings (nullptr);
+
+        juce::LookAndFeel_V4 lookAndFeel;
+        EXPECT_EQ (setUpLocalisation (lookAndFeel), c.expected) << name;
+        EXPECT_EQ (juce::translate ("Start"), juce::String::fromUTF8 (c.start)) << name;
+        EXPECT_EQ (juce::translate ("attention"), juce::String::fromUTF8 (c.attention)) << name;
+
+        // "SimSun" where it is installed, otherwise the stand-in that draws both Chinese scripts.
+        const auto face = lookAndFeel.getTypefaceForFont (juce::Font (14.0f));
+        ASSERT_NE (face, nullptr);
+        EXPECT_TRUE (face->getName() == "SimSun" || face->getName().containsIgnoreCase ("WenQuanYi")) << face->getName();
+    }
+}
+
+TEST_F (Localisation, TablesHoldExactlyTheirEntriesThenTheAddedOnes)
+{
+    for (size_t column = 0; column < tableFiles.size(); ++column)
+    {
+        const auto& file = tableFiles[column];
+        std::string expected = file.header;
+
+        for (const auto& entry : entries)
+            expected += makeEntryLines (entry, column);
+
+        EXPECT_EQ (expected.size(), file.sizeBeforeAddedEntries) << file.header;
+
+        for (const auto& entry : addedEntries)
+            expected += makeEntryLines (entry, column);
+
+        const std::string actual (file.data, (size_t) file.size);
+        EXPECT_EQ (actual, expected) << file.header;
+        EXPECT_EQ (getTranslationTableText (tables[column]).toStdString(), expected);
+    }
+
+    EXPECT_TRUE (getTranslationTableText (TranslationTable::none).isEmpty());
+}
+
+TEST_F (Localisation, EveryKeyTranslatesUnderEveryTable)
+{
+    for (size_t column = 0; column < tables.size(); ++column)
+    {
+        installTranslationTable (tables[column]);
+
+        const auto expectTranslated = [column] (const Entry& entry)
+        {
+            const auto* text = entry.texts[column];
+            EXPECT_EQ (juce::translate (entry.key), text != nullptr ? shownText (text) : juce::String (entry.key))
+                << "table " << column << ", key " << entry.key;
+        };
+
+        for (const auto& entry : entries)
+            expectTranslated (entry);
+
+        for (const auto& entry : addedEntries)
+            expectTranslated (entry);
+
+        // Keys match case-sensitively; unknown keys show as written.
+        EXPECT_EQ (juce::translate ("start"), "start");
+        EXPECT_EQ (juce::translate ("path for FFMPEG"), "path for FFMPEG");
+        EXPECT_EQ (juce::translate ("44100"), "44100");
+    }
+
+    EXPECT_EQ (juce::translate ("done_string"), juce::String::fromUTF8 (u8"\n\n全部完成!\n你可以檢查一下輸出文件，並關掉這個軟件。"));
+}
+
+TEST_F (Localisation, WithoutATableEveryKeyShowsAsWritten)
+{
+    installTranslationTable (TranslationTable::none);
+
+    for (const auto* key : { "Start", "Sample Rate:", "converting:", "done_string", "exit_when_running", "attention", "file_not_converted" })
+        EXPECT_EQ (juce::translate (key), key);
+}
