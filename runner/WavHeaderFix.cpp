@@ -169,9 +169,13 @@ bool copyData (juce::InputStream& input, const SourceLayout& layout, juce::Outpu
 
     std::vector<char> buffer ((size_t) copyBufferSize);
 
-    for (auto bytesLeft = layout.dataBytes; bytesLeft > 0;)
+    // The first piece fills the stream's buffer up to a block boundary of the destination, so
+    // that every later write is one whole, aligned block.
+    auto pieceSize = copyBufferSize - (int) (output.getPosition() % copyBufferSize);
+
+    for (auto bytesLeft = layout.dataBytes; bytesLeft > 0; pieceSize = copyBufferSize)
     {
-        const auto bytesToCopy = (int) std::min (bytesLeft, (juce::int64) copyBufferSize);
+        const auto bytesToCopy = (int) std::min (bytesLeft, (juce::int64) pieceSize);
 
         if (! readExactly (input, buffer.data(), bytesToCopy) || ! writeBytes (output, buffer.data(), (size_t) bytesToCopy))
             return false;
