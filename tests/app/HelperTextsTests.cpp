@@ -1,0 +1,143 @@
+#include "app/DroppedFiles.h"
+#include "app/Localisation.h"
+#include "app/OutputLogText.h"
+#include "app/OutputNaming.h"
+#include "app/ProgressText.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+TEST (OutputNaming, OutputGoesIntoKivWavBesideTheInput)
+{
+    const struct
+    {
+        const char* input;
+        const char* output;
+    } cases[] = {
+        { "/music/song.mp3", "/music/KIV_Wav/song.wav" },
+        { "/music/live.2020.flac", "/music/KIV_Wav/live.2020.wav" },
+        { "/my.music/track", "/my.music/KIV_Wav/track.wav" },
+        { "/music/.intro", "/music/KIV_Wav/.intro.wav" },
+        { "/music/song.wav", "/music/KIV_Wav/song.wav" },
+        { "/music/KIV_Wav/song.wav", "/music/KIV_Wav/KIV_Wav/song.wav" },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (getOutputFileFor (juce::File (c.input)).getFullPathName(), juce::String (c.output)) << c.input;
+}
+
+TEST (ProgressText, PercentOnlyWhenTheDurationIsKnown)
+{
+    installTranslationTable (TranslationTable::english);
+    ProgressRecord progress;
+    progress.inputPath = "/music/song.mp3";
+    progress.currentIndex = 2;
+    progress.total = 5;
+    progress.durationSeconds = 100.0f;
+    progress.timeSeconds = 37.2f;
+
+    EXPECT_EQ (makeConvertingProgressText (progress), "Converting: 2/5 37% /music/song.mp3");
+    EXPECT_EQ (makeItemStartProgressText (progress), "Converting: 2/5 /music/song.mp3");
+
+    // Past the reported duration the percentage goes on; it is not clamped.
+    progress.timeSeconds = 150.0f;
+    EXPECT_EQ (makeConvertingProgressText (progress), "Converting: 2/5 150% /music/song.mp3");
+
+    for (auto unknown : { 0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity() })
+    {
+        progress.durationSeconds = unknown;
+        EXPECT_EQ (makeConvertingProgressText (progress), "Converting: 2/5 /music/song.mp3") << unknown;
+    }
+}
+
+TEST (OutputLogText, EachOutcomeIsToldAsItIs)
+{
+    installTranslationTable (TranslationTable::english);
+    ProgressRecord progress;
+    progress.inputPath = "/music/a.mp3";
+    progress.outputPath = "/music/KIV_Wav/a.wav";
+
+    EXPECT_EQ (makeItemStartLogText (progress), "Converting: /music/a.mp3 => /music/KIV_Wav/a.wav\n");
+    EXPECT_EQ (makeItemEndLogText (ItemOutcome::converted, {}), "Conversion successful\n\n");
+    EXPECT_EQ (makeItemEndLogText (ItemOutcome::stopped, "stopped"), "Stopped\n\n");
+    EXPECT_EQ (makeItemEndLogText (ItemOutcome::failed, "Invalid data found when processing input"),
+               "Conversion failed: Invalid data found when processing input\n\n");
+    EXPECT_EQ (makeItemEndLogText (ItemOutcome::failed, {}), "Conversion failed\n\n");
+    EXPECT_EQ (makeOutputExistsLogText (progress), "Converting: /music/a.mp3 => /music/KIV_Wav/a.wav\nexists not convert\n\n");
+}
+
+//==============================================================================
+namespace juce
+{
+// Failures show the lists, not their bytes.
+inline void PrintTo (const StringArray& list, std::ostream* out) { *out << "[" << list.joinIntoString (" | ") << "]"; }
+} // namespace juce
+
+namespace
+{
+juce::StringArray lines (std::initializer_list<juce::String> items)
+{
+    juce::StringArray result;
+
+    for (auto& item : items)
+        result.add (item);
+
+    return result;
+}
+
+} // namespace
+
+class DroppedFilesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (auto* name : { "music/a.mp3", "music/B.FLAC", "music/notes.txt", "music/sub/deep/c.wav",
+                            "music/sub/.hidden.ogg", "music/take.wav/inside.aif", "single/SONG.MP3", "single/readme.md" })
+            ASSERT_TRUE (folder.file (name).create()) << name;
+    }
+
+    [[nodiscard]] juce::String path (const char* relative) const { return folder.file (relative).getFullPathName(); }
+
+    [[nodiscard]] juce::StringArray collect (const juce::StringArray& dropped, const juce::String& current = {}) const
+    {
+        return juce::StringArray::fromTokens (collectDroppedAudioFiles (dropped, getAudioFileExtensions(), current, true), "\n", "");
+    }
+
+    testing_support::TemporaryFolder folder;
+};
+
+TEST_F (DroppedFilesTest, AFolderGivesItsAudioFilesAtAnyDepthInAnyCase)
+{
+    const auto found = collect ({ path ("music") });
+
+    EXPECT_EQ (found, lines ({ path ("music/a.mp3"), path ("music/B.FLAC"), path ("music/sub/.hidden.ogg"),
+                               path ("music/sub/deep/c.wav"), path ("music/take.wav/inside.aif") }));
+
+    // A folder named like an audio file gives its files, then its own path.
+    EXPECT_EQ (collect ({ path ("music/take.wav") }), lines ({ path ("music/take.wav/inside.aif"), path ("music/take.wav") }));
+}
+
+TEST_F (DroppedFilesTest, FilesAreTakenByTheirNameAsDropped)
+{
+    EXPECT_EQ (collect ({ path ("single/SONG.MP3"), path ("single/readme.md"), "/nowhere/ghost.wav" }),
+               lines ({ path ("single/SONG.MP3"), "/nowhere/ghost.wav" }));
+    EXPECT_TRUE (collect ({ path ("single/readme.md") }).isEmpty());
+}
+
+TEST_F (DroppedFilesTest, LinesAlreadyListedAreNotAddedAgain)
+{
+    const auto current = path ("music/a.mp3") + "\n" + path ("single/song.mp3");
+
+    // Whole lines only, letter case included.
+    EXPECT_EQ (collect ({ path ("music/a.mp3"), path ("single/SONG.MP3") }, current), lines ({ path ("single/SONG.MP3") }));
+
+    // Within one drop the list does not grow: a folder and a file in it give that file twice.
+    EXPECT_EQ (collect ({ path ("single"), path ("single/SONG.MP3") }),
+               lines ({ path ("single/SONG.MP3"), path ("single/SONG.MP3") }));
+
+    EXPECT_EQ (collectDroppedAudioFiles ({ path ("music/a.mp3") }, getAudioFileExtensions(), path ("music/a.mp3"), false),
+               path ("music/a.mp3"));
+}

@@ -1,0 +1,290 @@
+#include "ContentTestSupport.h"
+
+#include "app/OutputNaming.h"
+#include "platform/TempFolder.h"
+
+#include <regex>
+
+using app_tests::Child;
+using app_tests::ContentTest;
+using testing_support::makeSine;
+using testing_support::probeAudio;
+using testing_support::pumpUntil;
+
+namespace
+{
+
+juce::String readClipboardWithXclip()
+{
+    // The clipboard belongs to this process: keep its message loop going while xclip asks.
+    juce::ChildProcess xclip;
+
+    if (! xclip.start (juce::StringArray { "xclip", "-o", "-selection", "clipboard" }))
+        return "(xclip did not start)";
+
+    pumpUntil ([&xclip]
+               { return ! xclip.isRunning(); },
+               10000);
+    return xclip.readAllProcessOutput();
+}
+
+} // namespace
+
+TEST_F (ContentTest, LaysOutItsChildrenInTheirOrder)
+{
+    makeComponent();
+    ASSERT_EQ (component->getNumChildComponents(), 18);
+    EXPECT_EQ (component->getBounds().getWidth(), 800);
+    EXPECT_EQ (component->getBounds().getHeight(), 650);
+
+    const struct
+    {
+        Child child;
+        juce::Rectangle<int> at800x650, at400x390;
+    } cases[] = {
+        { Child::start, { 640, 610, 144, 24 }, { 240, 350, 144, 24 } },
+        { Child::log, { 16, 264, 768, 301 }, { 16, 264, 368, 41 } },
+        { Child::inputFiles, { 16, 40, 768, 217 }, { 16, 40, 368, 217 } },
+        { Child::copyLog, { 16, 610, 120, 24 }, { 16, 350, 120, 24 } },
+        { Child::ffmpegPath, { 152, 59, 632, 24 }, { 152, 59, 232, 24 } },
+        { Child::ffmpegPathButton, { 16, 59, 120, 24 }, { 16, 59, 120, 24 } },
+        { Child::progress, { 16, 568, 768, 32 }, { 16, 568, 368, 32 } },
+        { Child::clearInput, { 656, 8, 120, 24 }, { 256, 8, 120, 24 } },
+        { Child::sampleRate, { 224, 610, 68, 24 }, { 224, 350, 68, 24 } },
+        { Child::channel, { 538, 610, 78, 24 }, { 538, 350, 78, 24 } },
+        { Child::hzUnit, { 292, 610, 28, 24 }, { 292, 350, 28, 24 } },
+        { Child::overrideToggle, { 520, 8, 128, 24 }, { 520, 8, 128, 24 } },
+        { Child::addFiles, { 24, 8, 24, 24 }, { 24, 8, 24, 24 } },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (child (c.child).getBounds(), c.at800x650) << (int) c.child;
+
+    component->setSize (400, 390);
+
+    for (const auto& c : cases)
+        EXPECT_EQ (child (c.child).getBounds(), c.at400x390) << (int) c.child;
+
+    for (auto hidden : { Child::ffmpegPath, Child::ffmpegPathButton, Child::overrideToggle })
+        EXPECT_FALSE (child (hidden).isVisible()) << (int) hidden;
+
+    EXPECT_TRUE (startButton().isEnabled());
+    EXPECT_EQ (child<juce::TextEditor> (Child::ffmpegPath).getText(), platform::getConverterFile().getFullPathName());
+    EXPECT_EQ (child<juce::Label> (Child::sampleRateLabel).getText(), "Sample Rate:");
+    EXPECT_EQ (child<juce::TextButton> (Child::copyLog).getButtonText(), "Copy Output Log");
+}
+
+TEST_F (ContentTest, ConvertsDroppedFoldersAndFilesWithTheChosenOptions)
+{
+    const auto music = folder.file ("my music");
+    const juce::File inputs[] = { music.getChildFile ("a.mp3"), music.getChildFile ("b.flac"),
+                                  music.getChildFile ("sub/C.WAV"), folder.file ("other/live.2020.wav") };
+
+    ASSERT_TRUE (inputs[2].getParentDirectory().createDirectory());
+    ASSERT_TRUE (inputs[3].getParentDirectory().createDirectory());
+    ASSERT_TRUE (makeSine (inputs[0], 1.0, { "-codec:a", "libmp3lame" }));
+    ASSERT_TRUE (makeSine (inputs[1], 1.0, {}, 22050, 1));
+    ASSERT_TRUE (makeSine (inputs[2], 1.0, {}, 96000, 2));
+    ASSERT_TRUE (makeSine (inputs[3], 1.0));
+    ASSERT_TRUE (music.getChildFile ("cover.jpg").replaceWithText ("not audio"));
+
+    makeComponent();
+    chooseOptions ("48000", "24", "stereo");
+
+    component->filesDropped ({ music.getFullPathName(), inputs[3].getFullPathName() }, 0, 0);
+    EXPECT_EQ (inputList().getText(), inputs[0].getFullPathName() + "\n" + inputs[1].getFullPathName() + "\n"
+                                          + inputs[2].getFullPathName() + "\n" + inputs[3].getFullPathName());
+
+    // A blank line and a line naming a folder are passed over.
+    inputList().setText (inputList().getText() + "\n\n" + music.getFullPathName(), true);
+
+    convert();
+
+    juce::String expectedLog;
+
+    for (auto& input : inputs)
+    {
+        const auto facts = probeAudio (getOutputFileFor (input));
+        EXPECT_TRUE (facts.ok) << input.getFullPathName();
+        EXPECT_EQ (facts.formatName, "wav");
+        EXPECT_EQ (facts.codecName, "pcm_s24le");
+        EXPECT_EQ (facts.sampleRate, 48000);
+        EXPECT_EQ (facts.channels, 2);
+        EXPECT_NEAR (facts.durationSeconds, 1.0, 0.1);
+        expectedLog << expectedLogOf (input, "Conversion successful");
+    }
+
+    EXPECT_EQ (logEditor().getText(), expectedLog + "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_FALSE (music.getChildFile ("KIV_Wav/KIV_Wav").exists());
+    EXPECT_FALSE (music.getParentDirectory().getChildFile ("KIV_Wav").exists()) << "no output folder for a folder line";
+    EXPECT_TRUE (inputList().isEnabled());
+    EXPECT_EQ (countNotConvertedAlerts (false), 0);
+}
+
+TEST_F (ContentTest, StopEndsTheRunWithoutPartialOutputAndSaysSo)
+{
+    const auto input = folder.file ("long.flac");
+    ASSERT_TRUE (makeSine (input, 30.0));
+    writeRealTimeConfig();
+    makeComponent();
+
+    component->filesDropped ({ input.getFullPathName() }, 0, 0);
+    click (Child::start);
+
+    const std::regex percentLine ("Converting: 1/1 [0-9]+% .*long\\.flac");
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return std::regex_match (progressText().toStdString(), percentLine); },
+                            20000))
+        << progressText();
+    EXPECT_EQ (startButton().getButtonText(), "Stop");
+    EXPECT_FALSE (inputList().isEnabled());
+    EXPECT_FALSE (child (Child::clearInput).isEnabled());
+    EXPECT_TRUE (child (Child::copyLog).isEnabled());
+    EXPECT_FALSE (component->isInterestedInFileDrag ({ input.getFullPathName() })) << "drops are refused during a run";
+
+    // Called straight, so that the button is seen before the end of the run brings "Start" back.
+    component->buttonClicked (&startButton());
+    EXPECT_EQ (startButton().getButtonText(), "Stopping");
+
+    ASSERT_TRUE (waitUntilIdle());
+    EXPECT_FALSE (getOutputFileFor (input).exists());
+    EXPECT_FALSE (getOutputFileFor (input).getSiblingFile (".long.wav").exists());
+    EXPECT_EQ (logEditor().getText(), expectedLogOf (input, "Stopped") + "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_TRUE (inputList().isEnabled());
+    EXPECT_TRUE (component->isInterestedInFileDrag ({ input.getFullPathName() }));
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (true) == 1; },
+                            2000));
+}
+
+TEST_F (ContentTest, ACorruptInputIsReportedAsFailedAndRaisesTheAlert)
+{
+    const auto good = folder.file ("good.wav");
+    const auto bad = folder.file ("bad.mp3");
+    ASSERT_TRUE (makeSine (good, 0.5));
+    ASSERT_TRUE (bad.replaceWithText ("this is no audio at all, only text in a file named like one"));
+
+    makeComponent();
+    component->filesDropped ({ bad.getFullPathName(), good.getFullPathName() }, 0, 0);
+    convert();
+
+    const auto log = logEditor().getText();
+    EXPECT_TRUE (log.startsWith ("Converting: " + bad.getFullPathName() + " => " + getOutputFileFor (bad).getFullPathName() + "\nConversion failed: ")) << log;
+    EXPECT_TRUE (log.contains (expectedLogOf (good, "Conversion successful"))) << log;
+    EXPECT_FALSE (getOutputFileFor (bad).exists());
+    EXPECT_TRUE (probeAudio (getOutputFileFor (good)).ok);
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (true) == 1; },
+                            2000));
+}
+
+TEST_F (ContentTest, ARunWithNothingToConvertEndsAtOnce)
+{
+    makeComponent();
+    inputList().setText ("/nowhere/ghost.mp3\n" + folder.get().getFullPathName(), true);
+    click (Child::clearInput);
+    EXPECT_TRUE (inputList().isEmpty());
+
+    inputList().setText ("/nowhere/ghost.mp3", true);
+    convert();
+
+    EXPECT_EQ (logEditor().getText(), "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_FALSE (juce::File ("/nowhere/KIV_Wav").exists());
+}
+
+TEST_F (ContentTest, OptionsComeBackAtTheNextStart)
+{
+    makeComponent();
+    EXPECT_EQ (child<juce::ComboBox> (Child::sampleRate).getText(), "44100");
+    EXPECT_EQ (child<juce::ComboBox> (Child::bitDepth).getText(), "16");
+    EXPECT_EQ (child<juce::ComboBox> (Child::channel).getText(), "mono");
+
+    chooseOptions ("48000", "24", "stereo");
+    destroyComponent();
+
+    const auto saved = juce::JSON::parse (getConfigFile());
+    EXPECT_EQ ((int) saved["samplerate"]["default"], 5);
+    EXPECT_EQ ((int) saved["bit"]["default"], 1);
+    EXPECT_EQ ((int) saved["channel"]["default"], 1);
+
+    makeComponent();
+    EXPECT_EQ (child<juce::ComboBox> (Child::sampleRate).getText(), "48000");
+    EXPECT_EQ (child<juce::ComboBox> (Child::bitDepth).getText(), "24");
+    EXPECT_EQ (child<juce::ComboBox> (Child::channel).getText(), "stereo");
+}
+
+TEST_F (ContentTest, StartWithAListWithoutChoiceNamesTheListAndStartsNothing)
+{
+    const auto input = folder.file ("a.wav");
+    ASSERT_TRUE (makeSine (input, 0.5));
+    writeRealTimeConfig();
+    auto config = getConfigFile().loadFileAsString().replace (R"("samplerate":{"default":0)", R"("samplerate":{"default":7)");
+    ASSERT_TRUE (getConfigFile().replaceWithText (config));
+
+    makeComponent();
+    EXPECT_EQ (child<juce::ComboBox> (Child::sampleRate).getSelectedId(), 0);
+    component->filesDropped ({ input.getFullPathName() }, 0, 0);
+    click (Child::start);
+
+    EXPECT_FALSE (component->isConversionRunning());
+    EXPECT_TRUE (logEditor().getText().contains ("\"Sample Rate\"")) << logEditor().getText();
+    pumpUntil ([]
+               { return false; },
+               300);
+    EXPECT_EQ (startButton().getButtonText(), "Start");
+    EXPECT_TRUE (inputList().isEnabled());
+    EXPECT_FALSE (getOutputFileFor (input).getParentDirectory().exists());
+}
+
+TEST_F (ContentTest, StartWithoutConverterSaysWhereToGetOne)
+{
+    const auto input = folder.file ("a.wav");
+    ASSERT_TRUE (makeSine (input, 0.5));
+    makeComponent();
+    component->filesDropped ({ input.getFullPathName() }, 0, 0);
+
+    ASSERT_TRUE (platform::getConverterFile().deleteFile());
+    click (Child::start);
+
+    EXPECT_FALSE (component->isConversionRunning());
+    EXPECT_TRUE (logEditor().getText().startsWith ("ffmpeg file is not exists. \nYou can download FFMPEG from:\nhttps://")) << logEditor().getText();
+    EXPECT_FALSE (getOutputFileFor (input).getParentDirectory().exists());
+}
+
+TEST_F (ContentTest, CopyOutputLogPutsTheLogOnTheClipboard)
+{
+    makeComponent();
+    juce::SystemClipboard::copyTextToClipboard ("held before");
+    click (Child::copyLog);
+    EXPECT_EQ (readClipboardWithXclip(), "held before") << "an empty log copies nothing";
+
+    inputList().setText ("/nowhere/ghost.mp3", true);
+    convert();
+    click (Child::copyLog);
+
+    EXPECT_EQ (readClipboardWithXclip(), logEditor().getText());
+    EXPECT_EQ (logEditor().getHighlightedRegion().getLength(), 0);
+}
+
+TEST_F (ContentTest, GoingAwayDuringARunLeavesNothingBehind)
+{
+    const auto input = folder.file ("long.wav");
+    ASSERT_TRUE (makeSine (input, 30.0));
+    writeRealTimeConfig();
+    makeComponent();
+
+    component->filesDropped ({ input.getFullPathName() }, 0, 0);
+    click (Child::start);
+    ASSERT_TRUE (pumpUntil ([this]
+                            { return progressText().contains ("%"); },
+                            20000));
+
+    // Closures the run posted are still pending when the component goes; none may reach it.
+    destroyComponent();
+    pumpUntil ([]
+               { return false; },
+               300);
+
+    EXPECT_FALSE (getOutputFileFor (input).exists());
+    EXPECT_TRUE (getConfigFile().existsAsFile());
+}
