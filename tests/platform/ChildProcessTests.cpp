@@ -13,15 +13,16 @@
 namespace
 {
 
+/** Reads in 64-byte pieces, as the runner does, until the child has ended. */
 juce::MemoryBlock readAll (platform::ChildProcess& process)
 {
-    juce::MemoryBlock output;
+    juce::MemoryOutputStream output;
     char buffer[64];
 
     while (const auto numRead = process.readProcessOutput (buffer, (int) sizeof (buffer)))
-        output.append (buffer, (size_t) numRead);
+        output.write (buffer, (size_t) numRead);
 
-    return output;
+    return output.getMemoryBlock();
 }
 
 juce::String readAllText (platform::ChildProcess& process)

@@ -12,7 +12,7 @@ TEST (FileAttributes, TellFilesFoldersAndNothingApart)
 {
     const testing_support::TemporaryFolder scratch;
 
-    const auto file = scratch.file ("设置 config.json");
+    const auto file = scratch.file (juce::String::fromUTF8 ("设置 config.json"));
     ASSERT_TRUE (file.replaceWithText ("{\"a\":1}"));
     const auto emptyFile = scratch.file ("empty");
     ASSERT_TRUE (emptyFile.create());
