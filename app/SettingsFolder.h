@@ -6,12 +6,15 @@
 void initSettingsFolder (const juce::String& folder, const juce::String& subFolder);
 
 /** Reads a file of the settings folder. With size > 0: reads at most size bytes into buffer and
-    returns how many were read. With size <= 0: returns the file's size. -1 when there is no such file.
+    returns how many were read (0 when the file cannot be opened, or buffer is null). With
+    size <= 0: returns the file's size (its low 32 bits). -1 when there is no such file, or a
+    folder in its place.
 */
 int readSettingsFile (const juce::String& name, void* buffer, int size);
 
 /** Replaces a file of the settings folder with size bytes of data (written aside, then moved
-    into place, so a reader never sees half a file). True when it worked.
+    into place only once every byte is on disk, so neither a reader nor a failed write ever leaves
+    half a file). Makes the folder again when it has gone. True when it worked.
 */
 bool writeSettingsFile (const juce::String& name, const void* data, int size);
 
