@@ -33,8 +33,8 @@ bool moveAboveStandardDescriptors (int& fd) noexcept
 }
 
 /** The child's descriptors: stdin from /dev/null, stdout and stderr into the pipe, and
-        nothing else, whatever the parent holds open (files, sockets, other pipes).
-    */
+    nothing else, whatever the parent holds open (files, sockets, other pipes).
+*/
 struct SpawnFileActions
 {
     explicit SpawnFileActions (int pipeWriteEnd) noexcept
@@ -55,8 +55,8 @@ struct SpawnFileActions
 };
 
 /** Whatever signals we block or ignore, the child starts with none blocked and every
-        handler at its default, so that a converter writing to a closed pipe ends by SIGPIPE.
-    */
+    handler at its default, so that a converter writing to a closed pipe ends by SIGPIPE.
+*/
 struct SpawnAttributes
 {
     SpawnAttributes() noexcept

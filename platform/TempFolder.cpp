@@ -37,9 +37,9 @@ juce::File absolutePathFromEnvironment (const char* variable)
 
 /** What keeps the folder from being ours alone; empty when nothing does.
 
-        A symbolic link is accepted only where the user named the folder (TMPDIR), and then only
-        a link of the user's own (or root's) that leads to a folder which passes the checks.
-    */
+    A symbolic link is accepted only where the user named the folder (TMPDIR), and then only
+    a link of the user's own (or root's) that leads to a folder which passes the checks.
+*/
 juce::String findOwnershipProblem (const juce::File& folder, bool acceptLink)
 {
     const auto path = folder.getFullPathName();
