@@ -9,13 +9,11 @@ build="${MELTROW_BUILD_DIR:-$top/build}"
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE="${MELTROW_BUILD_TYPE:-Release}" ${MELTROW_CMAKE_ARGS:-} > /dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
-run_tests() { ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@"; }
+ctest_command=(ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@")
 
 if [ -n "${DISPLAY:-}" ]; then
-    run_tests "$@"
+    "${ctest_command[@]}"
 else
     # JUCE windows need 24-bit colour; -noreset keeps the server alive between clients.
-    export -f run_tests
-    export build
-    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -c 'run_tests "$@"' bash "$@"
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "${ctest_command[@]}"
 fi
