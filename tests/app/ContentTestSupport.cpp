@@ -96,7 +96,7 @@ void ContentTest::writeRealTimeConfig() const
 {
     getConfigFile().getParentDirectory().createDirectory();
     ASSERT_TRUE (getConfigFile().replaceWithText (
-        R"({"name":"kivWaveFile","samplerate":{"default":0,"value":[{"text":"44100","code":"-ar 44100 -af realtime"}],"suffix":"Hz"},)"
+        R"({"name":"kivWaveFile","samplerate":{"default":0,"value":[{"text":"44100","code":"-ar 44100 -af arealtime"}],"suffix":"Hz"},)"
         R"("bit":{"default":0,"value":[{"text":"16","code":"-acodec pcm_s16le"}],"suffix":"bit"},)"
         R"("channel":{"default":0,"value":[{"text":"mono","code":"-ac 1","value":1}],"suffix":""}})"));
 }

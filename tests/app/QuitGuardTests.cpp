@@ -1,0 +1,108 @@
+#include "ContentTestSupport.h"
+
+#include "app/MeltrowApplication.h"
+
+using app_tests::ContentTest;
+using testing_support::makeSine;
+using testing_support::pumpUntil;
+
+namespace
+{
+
+/** Plays the user who reads the quit guard's message and presses OK. */
+class MessageBoxReader : private juce::Timer
+{
+public:
+    MessageBoxReader() { startTimer (20); }
+    ~MessageBoxReader() override { stopTimer(); }
+
+    int messagesSeen = 0;
+
+private:
+    void timerCallback() override
+    {
+        auto& desktop = juce::Desktop::getInstance();
+
+        for (int i = desktop.getNumComponents(); --i >= 0;)
+        {
+            auto* box = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i));
+
+            // The guard's box has no title; the not-converted alert has one.
+            if (box != nullptr && box->isCurrentlyModal (false) && box->getName().isEmpty())
+            {
+                ++messagesSeen;
+                box->exitModalState (0);
+            }
+        }
+    }
+};
+
+} // namespace
+
+TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
+{
+    const auto input = folder.file ("long.wav");
+    ASSERT_TRUE (makeSine (input, 30.0));
+    writeRealTimeConfig();
+
+    MeltrowApplication application;
+    application.initialise ({});
+
+    auto* window = application.getMainWindow();
+    ASSERT_NE (window, nullptr);
+    EXPECT_EQ (window->getName(), "Meltrow 1.2.4");
+    EXPECT_EQ (window->getConstrainer()->getMinimumWidth(), 400);
+    EXPECT_EQ (window->getConstrainer()->getMinimumHeight(), 390);
+    EXPECT_EQ (window->getContentComponent()->getWidth(), 800);
+    EXPECT_EQ (window->getContentComponent()->getHeight(), 650);
+
+    auto* content = application.getMainContent();
+    ASSERT_NE (content, nullptr);
+    auto* start = dynamic_cast<juce::Button*> (content->getChildComponent (0));
+    ASSERT_NE (start, nullptr);
+
+    content->filesDropped ({ input.getFullPathName() }, 0, 0);
+    content->buttonClicked (start);
+    ASSERT_TRUE (pumpUntil ([content]
+                            { return content->isConversionRunning(); },
+                            5000));
+
+    const std::pair<const char*, std::function<void()>> quitPaths[] = {
+        { "system quit request", [&]
+          { application.systemRequestedQuit(); } },
+        { "close button", [&]
+          { window->closeButtonPressed(); } },
+        { "close request", [&]
+          { window->userTriedToCloseWindow(); } },
+    };
+
+    for (const auto& [name, quit] : quitPaths)
+    {
+        MessageBoxReader reader;
+        quit();
+
+        EXPECT_EQ (reader.messagesSeen, 1) << name;
+        EXPECT_FALSE (juce::MessageManager::getInstance()->hasStopMessageBeenSent()) << name;
+        EXPECT_TRUE (content->isConversionRunning()) << name << ": the run goes on";
+        EXPECT_EQ (application.getMainWindow(), window) << name;
+    }
+
+    content->buttonClicked (start);
+    ASSERT_TRUE (pumpUntil ([content]
+                            { return ! content->isConversionRunning(); },
+                            5000));
+
+    {
+        MessageBoxReader reader;
+        EXPECT_FALSE (checkExitWhenRunning()) << "idle, quitting is not refused";
+        pumpUntil ([]
+                   { return false; },
+                   100);
+        EXPECT_EQ (reader.messagesSeen, 0);
+    }
+
+    ASSERT_TRUE (getConfigFile().deleteFile());
+    application.shutdown();
+    EXPECT_EQ (application.getMainContent(), nullptr);
+    EXPECT_TRUE (getConfigFile().existsAsFile()) << "the settings are written on the way out";
+}
