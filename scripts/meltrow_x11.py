@@ -1,0 +1,194 @@
+"""Drives the real Meltrow program on an X display (Xvfb): starts it in a home folder of its own,
+finds its windows, types, clicks and asks it to close. Used by the screenshot script and by the
+test of the quit guard. Needs the Debian package python3-xlib (run with /usr/bin/python3)."""
+
+import os
+import signal
+import subprocess
+import time
+
+from Xlib import X, XK, display as xdisplay, protocol
+from Xlib.ext import xtest
+
+# Atoms every desktop session has. A bare Xvfb has none of them until a client makes them, and
+# without them JUCE's windows ignore close requests and its clipboard stays empty.
+DESKTOP_ATOMS = [
+    "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "WM_STATE", "WM_CHANGE_STATE",
+    "CLIPBOARD", "TARGETS", "UTF8_STRING", "_NET_WM_PING", "_NET_WM_STATE",
+    "_NET_WM_STATE_HIDDEN", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL",
+]
+
+REAL_TIME_CONFIG = (
+    '{"name":"kivWaveFile","samplerate":{"default":0,"value":[{"text":"44100","code":"-ar 44100 -af arealtime"}],"suffix":"Hz"},'
+    '"bit":{"default":0,"value":[{"text":"16","code":"-acodec pcm_s16le"}],"suffix":"bit"},'
+    '"channel":{"default":0,"value":[{"text":"mono","code":"-ac 1","value":1}],"suffix":""}}'
+)
+
+# Where the content component puts its widgets in an 800 x 650 window.
+INPUT_LIST_AT = (400, 150)
+START_AT = (712, 622)
+
+
+def wait_for(condition, timeout, step=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        result = condition()
+        if result:
+            return result
+        time.sleep(step)
+    return condition()
+
+
+class Meltrow:
+    """One running Meltrow with its own HOME and TMPDIR below root_folder."""
+
+    def __init__(self, program, root_folder, language="en_US.UTF-8"):
+        self.display = xdisplay.Display()
+        for name in DESKTOP_ATOMS:
+            self.display.intern_atom(name)
+        self.display.sync()
+
+        self.home = os.path.join(root_folder, "home")
+        self.temporary = os.path.join(root_folder, "tmp")
+        for folder in (self.home, os.path.join(self.home, "Documents"), self.temporary):
+            os.makedirs(folder, mode=0o700, exist_ok=True)
+
+        environment = dict(os.environ, HOME=self.home, TMPDIR=self.temporary, LANG=language,
+                           LC_ALL=language, LANGUAGE="")
+        environment.pop("XDG_CONFIG_HOME", None)
+        environment.pop("XDG_CACHE_HOME", None)
+        self.program = program
+        self.environment = environment
+        self.process = None
+        self.window = None
+
+    @property
+    def settings_file(self):
+        return os.path.join(self.home, "Documents", "KIV", "Meltrow", "config.json")
+
+    def write_settings(self, text):
+        os.makedirs(os.path.dirname(self.settings_file), exist_ok=True)
+        with open(self.settings_file, "w") as f:
+            f.write(text)
+
+    def start(self):
+        self.process = subprocess.Popen([self.program], env=self.environment, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        if wait_for(self.main_window, 30) is None:
+            raise RuntimeError("Meltrow showed no window")
+        # The window is made again when it takes the native title bar; take the one that stays.
+        time.sleep(1.0)
+        self.window = self.main_window()
+
+    def windows(self):
+        """The mapped top-level windows of the program, newest last."""
+        pid_atom = self.display.intern_atom("_NET_WM_PID")
+        found = []
+        for window in self.display.screen().root.query_tree().children:
+            try:
+                pid = window.get_full_property(pid_atom, X.AnyPropertyType)
+                if pid is None or pid.value[0] != self.process.pid:
+                    continue
+                if window.get_attributes().map_state != X.IsViewable:
+                    continue
+                found.append(window)
+            except Exception:
+                continue  # a window that went away meanwhile
+        return found
+
+    def title_of(self, window):
+        # JUCE writes WM_NAME as UTF8_STRING, which python-xlib's get_wm_name does not read.
+        for atom_name in ("_NET_WM_NAME", "WM_NAME"):
+            try:
+                name = window.get_full_property(self.display.intern_atom(atom_name), X.AnyPropertyType)
+            except Exception:
+                return ""  # gone meanwhile
+            if name is not None:
+                value = name.value
+                return value.decode("utf-8") if isinstance(value, bytes) else value
+        return ""
+
+    def main_window(self):
+        for window in self.windows():
+            if self.title_of(window).startswith("Meltrow"):
+                return window
+        return None
+
+    def message_boxes(self):
+        return [w for w in self.windows() if self.window is None or w.id != self.window.id]
+
+    def geometry(self, window=None):
+        window = window or self.window
+        g = window.get_geometry()
+        origin = window.translate_coords(self.display.screen().root, 0, 0)
+        return -origin.x, -origin.y, g.width, g.height
+
+    def click(self, at):
+        x, y, _, _ = self.geometry()
+        xtest.fake_input(self.display, X.MotionNotify, x=x + at[0], y=y + at[1])
+        self.display.sync()
+        time.sleep(0.1)
+        xtest.fake_input(self.display, X.ButtonPress, 1)
+        xtest.fake_input(self.display, X.ButtonRelease, 1)
+        self.display.sync()
+        time.sleep(0.2)
+
+    def key(self, keysym_name, shift=False):
+        keycode = self.display.keysym_to_keycode(XK.string_to_keysym(keysym_name))
+        shift_code = self.display.keysym_to_keycode(XK.string_to_keysym("Shift_L"))
+        if shift:
+            xtest.fake_input(self.display, X.KeyPress, shift_code)
+        xtest.fake_input(self.display, X.KeyPress, keycode)
+        xtest.fake_input(self.display, X.KeyRelease, keycode)
+        if shift:
+            xtest.fake_input(self.display, X.KeyRelease, shift_code)
+        self.display.sync()
+        time.sleep(0.01)
+
+    def type_text(self, text):
+        """Types plain text (letters, digits, "/", ".", "-", " ", line breaks) into the focused widget."""
+        names = {"/": "slash", ".": "period", "-": "minus", " ": "space", "\n": "Return", "_": "underscore",
+                 ":": "colon"}
+        for character in text:
+            shifted = character.isupper() or character in "_:"
+            self.key(names.get(character, character.lower() if character.isalpha() else character), shifted)
+
+    def type_into_input_list(self, text):
+        self.click(INPUT_LIST_AT)
+        self.type_text(text)
+
+    def request_close(self, window=None):
+        """What a window manager sends when the user closes a window."""
+        window = window or self.window
+        protocols = self.display.intern_atom("WM_PROTOCOLS")
+        delete = self.display.intern_atom("WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=window, client_type=protocols,
+                                             data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        window.send_event(event, event_mask=X.NoEventMask)
+        self.display.sync()
+
+    def converter_children(self):
+        """The converter processes the program runs now."""
+        children = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/stat") as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+                if int(fields[1]) == self.process.pid and fields[0] != "Z":
+                    children.append(int(entry))
+            except (OSError, IndexError, ValueError):
+                continue
+        return children
+
+    def screenshot(self, path):
+        """The window as it shows on the screen, cut from a picture of the whole screen."""
+        x, y, width, height = self.geometry()
+        subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                        "-strip", path], check=True)
+
+    def stop(self):
+        if self.process is not None and self.process.poll() is None:
+            self.process.send_signal(signal.SIGKILL)
+            self.process.wait()
