@@ -185,6 +185,9 @@ class Meltrow:
     def screenshot(self, path):
         """The window as it shows on the screen, cut from a picture of the whole screen."""
         x, y, width, height = self.geometry()
+        xtest.fake_input(self.display, X.MotionNotify, x=0, y=0)  # no button drawn as hovered
+        self.display.sync()
+        time.sleep(0.3)
         subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
                         "-strip", path], check=True)
 

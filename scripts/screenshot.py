@@ -1,0 +1,47 @@
+#!/usr/bin/python3
+"""Takes a picture of the Meltrow window after converting three example files.
+Usage: screenshot.py <Meltrow program> <LANG value> <output.png>  (run on an X display)"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+from meltrow_x11 import Meltrow, START_AT, wait_for
+
+EXAMPLES = [("Morning.flac", []), ("Evening.mp3", ["-codec:a", "libmp3lame"]), ("Night.wav", [])]
+
+
+def main(program, language, output):
+    # A fixed folder, so that the paths in the picture are the same at every run.
+    root = "/tmp/meltrow-example-" + language.split(".")[0]
+    shutil.rmtree(root, ignore_errors=True)
+    app = Meltrow(program, root, language)
+    try:
+        music = os.path.join(app.home, "Music")
+        os.makedirs(music)
+        paths = []
+        for name, options in EXAMPLES:
+            path = os.path.join(music, name)
+            subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                            "sine=frequency=440:duration=3", "-ac", "2", *options, path], check=True)
+            paths.append(path)
+
+        app.start()
+        print("title:", app.title_of(app.window))
+        app.type_into_input_list("\n".join(paths))
+        app.click(START_AT)
+        outputs = [os.path.join(music, "KIV_Wav", os.path.splitext(n)[0] + ".wav") for n, _ in EXAMPLES]
+        wait_for(lambda: all(os.path.exists(o) for o in outputs) and not app.converter_children(), 30)
+        time.sleep(1.0)  # the log follows within 100 ms; let everything paint
+        app.screenshot(output)
+        app.request_close()
+        app.process.wait(timeout=15)
+    finally:
+        app.stop()
+        shutil.rmtree(root, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main(*sys.argv[1:4])
