@@ -11,6 +11,8 @@
 
 #include <MeltrowResources.h>
 
+#include <optional>
+
 namespace
 {
 
@@ -528,19 +530,26 @@ void MainContentComponent::conversionFinished()
 void MainContentComponent::postProgressText (const juce::String& text)
 {
     post ([text] (MainContentComponent& component)
-          {
-              if (component.progressLabel != nullptr)
-                  component.progressLabel->setText (text, juce::dontSendNotification); });
+          { component.showProgressText (text); });
 }
 
 void MainContentComponent::post (std::function<void (MainContentComponent&)> change)
 {
-    juce::Timer::callAfterDelay (1, [target = safeThis, change = std::move (change)]
-                                 {
-                                     const juce::MessageManagerLock lock;
+    auto guardedChange = [target = safeThis, change = std::move (change)]()
+    {
+        const juce::MessageManagerLock lock;
 
-                                     if (auto* component = target.getComponent())
-                                         change (*component); });
+        if (auto* component = target.getComponent())
+            change (*component);
+    };
+
+    juce::Timer::callAfterDelay (1, std::move (guardedChange));
+}
+
+void MainContentComponent::showProgressText (const juce::String& text)
+{
+    if (progressLabel != nullptr)
+        progressLabel->setText (text, juce::dontSendNotification);
 }
 
 void MainContentComponent::setRunningLook (bool running)

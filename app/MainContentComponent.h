@@ -78,6 +78,7 @@ private:
     void post (std::function<void (MainContentComponent&)> change);
 
     void setRunningLook (bool running);
+    void showProgressText (const juce::String& text);
     void showNotConvertedAlert();
 
     std::atomic<bool> logTextChanged { false };
