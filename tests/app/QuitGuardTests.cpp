@@ -45,6 +45,10 @@ TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
     ASSERT_TRUE (makeSine (input, 30.0));
     writeRealTimeConfig();
 
+    // The application object expects to be the program's own, as START_JUCE_APPLICATION makes it.
+    const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone (
+        juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
+        { return nullptr; });
     MeltrowApplication application;
     application.initialise ({});
 
