@@ -381,7 +381,7 @@ INSTANTIATE_TEST_SUITE_P (
         InvalidCase { "noData", riffWave ({ chunk ("fmt ", pcmFormat), chunk ("LIST", listBody) }) },
         InvalidCase { "formatUnder16", riffWave ({ chunk ("fmt ", Bytes (pcmFormat.begin(), pcmFormat.begin() + 14)), chunk ("data", data1000) }) },
         InvalidCase { "oddFormatUnder16", riffWave ({ chunk ("fmt ", Bytes (pcmFormat.begin(), pcmFormat.begin() + 15)), chunk ("data", data1000) }) },
-        InvalidCase { "formatCutShort", riffWave ({ rawChunk ("fmt ", 40, Bytes (pcmFormat.begin(), pcmFormat.begin() + 20)) }) },
+        InvalidCase { "formatCutShort", riffWave ({ rawChunk ("fmt ", 40, concat ({ pcmFormat, { 22, 0, 16, 0 } })) }) },
         InvalidCase { "chunkHeaderCutShort", riffWave ({ chunk ("fmt ", pcmFormat), { 'd', 'a', 't', 'a', 8 } }) },
         InvalidCase { "dataBeforeFormatCutShort", riffWave ({ rawChunk ("data", 5000, data1000), chunk ("fmt ", pcmFormat) }) },
         InvalidCase { "topBitSizePassedOverForward", riffWave ({ chunk ("fmt ", pcmFormat), rawChunk ("junk", 0x80000000, {}), chunk ("data", data1000) }) },
