@@ -1,11 +1,12 @@
 #include "runner/WavHeaderFix.h"
 
+#include "platform/FileCopy.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
-#include <vector>
 
 namespace
 {
@@ -160,50 +161,58 @@ bool writeBytes (juce::OutputStream& output, const std::array<std::uint8_t, size
     return writeBytes (output, bytes.data(), bytes.size());
 }
 
-bool copyData (juce::InputStream& input, const SourceLayout& layout, juce::OutputStream& output)
+constexpr juce::int64 headersSize = RiffHeader::byteSize + PcmFmtChunk::byteSize + ChunkHeader::byteSize;
+
+/** The RIFF header, the format chunk and the "data" chunk's header. */
+bool writeHeaders (const SourceLayout& layout, const juce::File& destination)
 {
-    const ChunkHeader header { { 'd', 'a', 't', 'a' }, (std::uint32_t) layout.dataBytes };
-
-    if (! writeBytes (output, header.toBytes()) || ! input.setPosition (layout.dataBodyPosition))
-        return false;
-
-    std::vector<char> buffer ((size_t) copyBufferSize);
-
-    // The first piece fills the stream's buffer up to a block boundary of the destination, so
-    // that every later write is one whole, aligned block.
-    auto pieceSize = copyBufferSize - (int) (output.getPosition() % copyBufferSize);
-
-    for (auto bytesLeft = layout.dataBytes; bytesLeft > 0; pieceSize = copyBufferSize)
     {
-        const auto bytesToCopy = (int) std::min (bytesLeft, (juce::int64) pieceSize);
+        juce::FileOutputStream output (destination, copyBufferSize);
 
-        if (! readExactly (input, buffer.data(), bytesToCopy) || ! writeBytes (output, buffer.data(), (size_t) bytesToCopy))
+        if (! output.openedOk() || output.getPosition() != 0)
             return false;
 
-        bytesLeft -= bytesToCopy;
+        RiffHeader riff;
+        riff.riffSize = (std::uint32_t) layout.riffSize();
+        const ChunkHeader dataHeader { { 'd', 'a', 't', 'a' }, (std::uint32_t) layout.dataBytes };
+
+        // A WAVE file's format comes before its samples, also when the source had them the other
+        // way round.
+        if (! writeBytes (output, riff.toBytes()) || ! writeBytes (output, layout.fmt->toBytes())
+            || ! writeBytes (output, dataHeader.toBytes()))
+            return false;
     }
 
-    return (layout.dataBytes & 1) == 0 || output.writeByte (0);
+    // The stream writes its buffer when it closes and reports nothing then; flush() would sync
+    // the file to the disk, which the copy does not need.
+    return destination.getSize() == headersSize;
 }
 
-bool writeFile (juce::InputStream& input, const SourceLayout& layout, const juce::File& destination)
+/** The samples are copied inside the kernel, in one pass that never brings them into this
+    process: through a buffer of ours every byte would be copied twice.
+*/
+bool copySamples (const juce::File& source, const SourceLayout& layout, const juce::File& destination)
 {
+    const auto copied = platform::copyFileBytes (source, layout.dataBodyPosition, destination, headersSize, layout.dataBytes);
+
+    // Fewer bytes than the header announces: the source was cut while we copied.
+    return copied.has_value() && *copied == layout.dataBytes;
+}
+
+bool writePadByte (const SourceLayout& layout, const juce::File& destination)
+{
+    if ((layout.dataBytes & 1) == 0)
+        return true;
+
+    // Opened on an existing file, the stream appends.
     juce::FileOutputStream output (destination, copyBufferSize);
+    return output.openedOk() && output.getPosition() == headersSize + layout.dataBytes && output.writeByte (0);
+}
 
-    if (! output.openedOk() || output.getPosition() != 0)
-        return false;
-
-    RiffHeader riff;
-    riff.riffSize = (std::uint32_t) layout.riffSize();
-
-    // A WAVE file's format comes before its samples, also when the source had them the other
-    // way round.
-    const auto written = writeBytes (output, riff.toBytes()) && writeBytes (output, layout.fmt->toBytes())
-                         && copyData (input, layout, output);
-
-    // The stream writes its last buffer when it closes and reports nothing then: the caller
-    // checks the file's length afterwards.
-    return written && output.getStatus().wasOk();
+bool writeFile (const juce::File& source, const SourceLayout& layout, const juce::File& destination)
+{
+    return writeHeaders (layout, destination) && copySamples (source, layout, destination)
+           && writePadByte (layout, destination);
 }
 
 enum class PathKind
@@ -255,10 +264,11 @@ bool rewrite (const juce::File& source, const juce::File& destination)
 
     const auto layout = findChunks (input);
 
-    if (! layout.has_value() || ! writeFile (input, *layout, destination))
+    if (! layout.has_value() || ! input.getStatus().wasOk() || ! writeFile (source, *layout, destination))
         return false;
 
-    return input.getStatus().wasOk() && destination.getSize() == layout->riffSize() + 8;
+    // The pad byte's stream reports nothing either when it closes.
+    return destination.getSize() == layout->riffSize() + 8;
 }
 
 } // namespace

@@ -112,7 +112,8 @@ struct SubFormatGuids
 /** Copies a RIFF/WAVE file into one that holds only the RIFF header, one plain 16-byte "fmt "
     chunk and then the "data" chunk, whatever their order in the source; an extensible format is
     folded to PCM or IEEE float. The "data" size written is the number of sample bytes the source
-    really holds, and an odd body gets its pad byte. The samples are streamed, never held whole.
+    really holds, and an odd body gets its pad byte. The samples are copied piece by piece, inside
+    the kernel where the platform allows it, never held whole.
 
     Returns true when the destination now holds such a file. Returns false, leaving no
     destination file behind, for a source that is missing, not RIFF/WAVE, lacks a "fmt " chunk
