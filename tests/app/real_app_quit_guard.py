@@ -40,7 +40,8 @@ def main(program):
 
         app.type_into_input_list(song)
         app.click(START_AT)
-        check(wait_for(app.converter_children, 10) != [], "Start runs the converter")
+        # A loaded machine can take a while to hand the click on and start the child.
+        check(wait_for(app.converter_children, 30) != [], "Start runs the converter")
 
         for name, request in (("close request", app.request_close),
                               ("SIGTERM", lambda: app.process.send_signal(signal.SIGTERM))):
