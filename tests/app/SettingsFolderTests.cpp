@@ -122,17 +122,13 @@ TEST (SettingsFolder, AWriteThatFailsPartWayLeavesTheOldFile)
 
     // A full disk, as far as this process can tell: files may not grow past 100 bytes.
     const std::string newText (839, 'n');
-    rlimit oldLimit {};
-    ASSERT_EQ (getrlimit (RLIMIT_FSIZE, &oldLimit), 0);
-    const auto oldHandler = std::signal (SIGXFSZ, SIG_IGN);
-    rlimit smallLimit = oldLimit;
-    smallLimit.rlim_cur = 100;
-    ASSERT_EQ (setrlimit (RLIMIT_FSIZE, &smallLimit), 0);
+    bool written = true;
 
-    const auto written = writeSettingsFile ("config.json", newText.data(), (int) newText.size());
-
-    setrlimit (RLIMIT_FSIZE, &oldLimit);
-    std::signal (SIGXFSZ, oldHandler);
+    {
+        const testing_support::FileSizeLimit limit (100);
+        ASSERT_TRUE (limit.ok);
+        written = writeSettingsFile ("config.json", newText.data(), (int) newText.size());
+    }
 
     EXPECT_FALSE (written);
     EXPECT_EQ (home.getConfigFile().loadFileAsString().toStdString(), oldText);

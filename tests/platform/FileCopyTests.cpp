@@ -115,34 +115,6 @@ TEST (FileCopy, RefusesWhatIsNotAnOrdinaryFile)
     EXPECT_EQ (readBytes (destination), oldDestination);
 }
 
-/** Makes every write past the given file length fail, as on a full disk. */
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit (rlim_t bytes)
-    {
-        getrlimit (RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal (SIGXFSZ, SIG_IGN);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        ok = setrlimit (RLIMIT_FSIZE, &limit) == 0;
-    }
-
-    ~FileSizeLimit()
-    {
-        setrlimit (RLIMIT_FSIZE, &previous);
-        std::signal (SIGXFSZ, previousHandler);
-    }
-
-    bool ok = false;
-
-private:
-    rlimit previous {};
-    void (*previousHandler) (int) = nullptr;
-
-    JUCE_DECLARE_NON_COPYABLE (FileSizeLimit)
-};
-
 TEST (FileCopy, AFullDiskIsAnError)
 {
     const testing_support::TemporaryFolder folder;
@@ -156,7 +128,7 @@ TEST (FileCopy, AFullDiskIsAnError)
     {
         SCOPED_TRACE (limit);
         ASSERT_TRUE (destination.replaceWithData ("0123456789012345678901234567890123456789abcd", 44));
-        FileSizeLimit fullDisk ((rlim_t) limit);
+        testing_support::FileSizeLimit fullDisk ((rlim_t) limit);
         ASSERT_TRUE (fullDisk.ok);
         EXPECT_FALSE (platform::copyFileBytes (source, 78, destination, 44, total - 78).has_value());
     }

@@ -459,34 +459,6 @@ TEST (WavHeaderFix, RefusesASourceOver4GiB)
     EXPECT_FALSE (destination.exists());
 }
 
-/** Makes every write past the given file length fail, as on a full disk. */
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit (rlim_t bytes)
-    {
-        getrlimit (RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal (SIGXFSZ, SIG_IGN);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        ok = setrlimit (RLIMIT_FSIZE, &limit) == 0;
-    }
-
-    ~FileSizeLimit()
-    {
-        setrlimit (RLIMIT_FSIZE, &previous);
-        std::signal (SIGXFSZ, previousHandler);
-    }
-
-    bool ok = false;
-
-private:
-    rlimit previous {};
-    void (*previousHandler) (int) = nullptr;
-
-    JUCE_DECLARE_NON_COPYABLE (FileSizeLimit)
-};
-
 TEST (WavHeaderFix, WriteErrorAnywhereGivesFalse)
 {
     testing_support::TemporaryFolder folder;
@@ -500,7 +472,7 @@ TEST (WavHeaderFix, WriteErrorAnywhereGivesFalse)
         SCOPED_TRACE (limit);
         bool result = true;
         {
-            FileSizeLimit fullDisk (limit);
+            testing_support::FileSizeLimit fullDisk (limit);
             ASSERT_TRUE (fullDisk.ok);
             result = fixWavHeader (source, destination);
         }
@@ -508,7 +480,7 @@ TEST (WavHeaderFix, WriteErrorAnywhereGivesFalse)
         EXPECT_FALSE (destination.exists());
     }
 
-    FileSizeLimit roomEnough (outputLength);
+    testing_support::FileSizeLimit roomEnough (outputLength);
     EXPECT_TRUE (fixWavHeader (source, destination));
     EXPECT_EQ (destination.getSize(), (juce::int64) outputLength);
 }

@@ -2,7 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 namespace testing_support
 {
@@ -36,8 +38,8 @@ bool makeSine (const juce::File& output, double seconds, const juce::StringArray
 /** What ffprobe says about the first audio stream of a file. */
 struct AudioFacts
 {
-    juce::String formatName;  // "wav", ...
-    juce::String codecName;   // "pcm_s16le", ...
+    juce::String formatName; // "wav", ...
+    juce::String codecName; // "pcm_s16le", ...
     int sampleRate = 0;
     int channels = 0;
     double durationSeconds = 0.0;
@@ -48,5 +50,33 @@ AudioFacts probeAudio (const juce::File& file);
 
 /** Pumps the message loop until the condition holds or the time runs out. */
 bool pumpUntil (const std::function<bool()>& condition, int timeoutMs);
+
+/** While it lives, every write past the given file length fails (EFBIG), as on a full disk. */
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit (rlim_t bytes)
+    {
+        getrlimit (RLIMIT_FSIZE, &previous);
+        previousHandler = std::signal (SIGXFSZ, SIG_IGN);
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        ok = setrlimit (RLIMIT_FSIZE, &limit) == 0;
+    }
+
+    ~FileSizeLimit()
+    {
+        setrlimit (RLIMIT_FSIZE, &previous);
+        std::signal (SIGXFSZ, previousHandler);
+    }
+
+    bool ok = false;
+
+private:
+    rlimit previous {};
+    void (*previousHandler) (int) = nullptr;
+
+    JUCE_DECLARE_NON_COPYABLE (FileSizeLimit)
+};
 
 } // namespace testing_support
