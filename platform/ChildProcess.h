@@ -48,8 +48,8 @@ public:
     {
         bool hasEnded = false;
         bool exitedNormally = false; // exited through exit(); false for a signal
-        int exitCode = -1;           // valid when exitedNormally
-        int signal = 0;              // the signal that ended it, when not exitedNormally
+        int exitCode = -1; // valid when exitedNormally
+        int signal = 0; // the signal that ended it, when not exitedNormally
     };
 
     /** How the child ended; hasEnded is false while it runs or when none was started. */
@@ -62,7 +62,7 @@ private:
     void closePipe() noexcept;
 
     std::mutex lock; // guards pid and status against a kill from another thread
-    int pid = 0;     // 0: no child that has not been reaped
+    int pid = 0; // 0: no child that has not been reaped
     int pipeFd = -1;
     ExitStatus status;
 

@@ -7,14 +7,14 @@ struct CommandItem
 {
     juce::String inputPath;
     juce::String outputPath;
-    juce::String commandLine;      // the whole command line, as it is shown and logged
-    bool overwrite = false;        // carried along, never read by the runner
+    juce::String commandLine; // the whole command line, as it is shown and logged
+    bool overwrite = false; // carried along, never read by the runner
 
-    juce::StringArray arguments;   // what the child is started from: program first, one entry per argument
+    juce::StringArray arguments; // what the child is started from: program first, one entry per argument
 
     // How the item's child ended, filled in by the runner before "end item".
-    bool started = false;          // the program could be started
-    bool stopped = false;          // the run was stopped while this item's child ran
-    bool exitedNormally = false;   // the child exited by itself (not by a signal)
-    int exitCode = -1;             // valid when exitedNormally
+    bool started = false; // the program could be started
+    bool stopped = false; // the run was stopped while this item's child ran
+    bool exitedNormally = false; // the child exited by itself (not by a signal)
+    int exitCode = -1; // valid when exitedNormally
 };
