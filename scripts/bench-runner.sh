@@ -4,9 +4,6 @@
 # Arguments go to the benchmark: [folder for the files] [items] [rounds].
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-build="${MELTROW_BENCH_BUILD_DIR:-$top/build-bench}"
+build="$("$top/scripts/build-target.sh" bench meltrow_bench_runner)"
 
-"$top/scripts/setup.sh"
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMELTROW_BUILD_BENCHMARKS=ON -DMELTROW_BUILD_TESTS=OFF > /dev/null
-cmake --build "$build" --parallel "$(nproc)" --target meltrow_bench_runner
 "$build/bench/meltrow_bench_runner" "$@"

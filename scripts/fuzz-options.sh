@@ -3,14 +3,9 @@
 # (default 300) on all cores but one. Findings land in the build folder's fuzz/options-findings.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-build="${MELTROW_FUZZ_BUILD_DIR:-$top/build-fuzz-options}"
+build="$("$top/scripts/build-target.sh" fuzz meltrow_fuzz_options)"
 seconds="${1:-300}"
 jobs="${MELTROW_FUZZ_JOBS:-$(( $(nproc) > 1 ? $(nproc) - 1 : 1 ))}"
-
-"$top/scripts/setup.sh"
-CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DMELTROW_BUILD_FUZZERS=ON -DMELTROW_BUILD_TESTS=OFF > /dev/null
-cmake --build "$build" --parallel "$(nproc)" --target meltrow_fuzz_options
 
 corpus="$build/fuzz/options-corpus"
 findings="$build/fuzz/options-findings"

@@ -4,14 +4,9 @@
 # fuzz/wav-findings; the corpus grows in fuzz/wav-corpus.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-build="${MELTROW_FUZZ_BUILD_DIR:-$top/build-fuzz}"
+build="$("$top/scripts/build-target.sh" fuzz meltrow_fuzz_wav)"
 seconds="${1:-300}"
 jobs="${MELTROW_FUZZ_JOBS:-$(( $(nproc) > 1 ? $(nproc) - 1 : 1 ))}"
-
-"$top/scripts/setup.sh"
-CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DMELTROW_BUILD_FUZZERS=ON -DMELTROW_BUILD_TESTS=OFF > /dev/null
-cmake --build "$build" --parallel "$(nproc)" --target meltrow_fuzz_wav
 
 corpus="$build/fuzz/wav-corpus"
 findings="$build/fuzz/wav-findings"
