@@ -1,10 +1,12 @@
 #include "app/MainContentComponent.h"
 
 #include "app/DroppedFiles.h"
+#include "app/HID_Write_Thread.h"
 #include "app/OutputLogText.h"
 #include "app/OutputNaming.h"
 #include "app/ProgressText.h"
 #include "app/SettingsFolder.h"
+#include "app/WorkerProcessDriver.h"
 #include "platform/FileAttributes.h"
 #include "platform/TempFolder.h"
 #include "runner/ConverterUnpacker.h"
@@ -159,6 +161,8 @@ MainContentComponent::~MainContentComponent()
 {
     stopTimer (logTimerId);
     saveOptions();
+    stopConversionAndWorker();
+    waitForWorkerToEnd();
 
     // The runner's events write the log text and post changes: it must be over before the
     // children and the lock go. The stop never forces the thread, so wait until it has ended.
@@ -259,7 +263,7 @@ void MainContentComponent::buttonClicked (juce::Button* button)
     if (button == startButton.get())
     {
         if (isConversionRunning())
-            stopConversion();
+            stopRunnerConversion();
         else
             startConversion();
     }
@@ -337,7 +341,7 @@ void MainContentComponent::startConversion()
     ffmpegHelper.startRunner();
 }
 
-void MainContentComponent::stopConversion()
+void MainContentComponent::stopRunnerConversion()
 {
     // The run ends through "end" as usual, which brings the idle state back.
     startButton->setButtonText (juce::translate ("Stopping"));
@@ -569,4 +573,98 @@ void MainContentComponent::showNotConvertedAlert()
     getLookAndFeel().setUsingNativeAlertWindows (true);
     juce::AlertWindow::showMessageBoxAsync (juce::AlertWindow::WarningIcon, juce::translate ("attention"),
                                             juce::translate ("file_not_converted"), {}, nullptr, nullptr);
+}
+
+void MainContentComponent::appendLogText (const juce::String& text)
+{
+    if (logEditor == nullptr)
+        return;
+
+    logEditor->setText (logEditor->getText() + "\n" + text, false);
+    logEditor->moveCaretToEnd();
+}
+
+void MainContentComponent::clearLogEditor()
+{
+    if (logEditor != nullptr)
+        logEditor->clear();
+}
+
+void MainContentComponent::postLogText (const juce::String& text)
+{
+    post ([text] (MainContentComponent& component)
+          { component.appendLogText (text); });
+}
+
+void MainContentComponent::postClearLog()
+{
+    post ([] (MainContentComponent& component)
+          { component.clearLogEditor(); });
+}
+
+void MainContentComponent::postNotConvertedAlert()
+{
+    post ([] (MainContentComponent& component)
+          { component.showNotConvertedAlert(); });
+}
+
+//==============================================================================
+bool MainContentComponent::startWorkerProcess (const juce::String& commandLine, const juce::StringArray& arguments)
+{
+    auto argumentList = arguments;
+
+    if (argumentList.isEmpty())
+    {
+        argumentList = juce::StringArray::fromTokens (commandLine, true);
+
+        for (auto& argument : argumentList)
+            argument = argument.unquoted();
+    }
+
+    const juce::ScopedLock sl (workerProcessLock);
+
+    if (workerStopRequested)
+        return false;
+
+    return workerProcess.start (argumentList);
+}
+
+bool MainContentComponent::runWorkerProcess (const juce::String& inputPath, int index, int total)
+{
+    WorkerProcessDriver driver (workerProcess, workerStopRequested, *logEditor,
+                                [this] (const juce::String& text)
+                                { postProgressText (text); });
+    return driver.run (inputPath, index, total);
+}
+
+void MainContentComponent::stopConversion()
+{
+    workerStopRequested = true;
+
+    const juce::ScopedLock sl (workerProcessLock);
+    workerProcess.kill();
+}
+
+void MainContentComponent::stopConversionAndWorker()
+{
+    // The worker's own request first: it looks at it after clearing ours and before starting
+    // its next child, so no start slips in behind this stop.
+    conversionWorker.stopRequested = true;
+    stopConversion();
+}
+
+void MainContentComponent::waitForWorkerToEnd()
+{
+    if (conversionWorker.owner != this)
+        return;
+
+    // Its waits for the message thread give up once it is asked to exit. It is never killed:
+    // a killed thread leaves its locks held.
+    conversionWorker.signalThreadShouldExit();
+
+    while (! conversionWorker.waitForThreadToExit (stopTimeoutMs))
+    {
+    }
+
+    conversionWorker.owner = nullptr;
 }

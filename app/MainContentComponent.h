@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/OptionsDocument.h"
+#include "platform/ChildProcess.h"
 #include "runner/FFMpegHelper.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -53,16 +54,52 @@ public:
     */
     void conversionFinished();
 
+    /** The option string of the chosen list entries; empty, and the group named, when a list
+        has no choice. Message thread.
+    */
+    [[nodiscard]] juce::String buildOptionString (juce::String* missingGroup = nullptr) const;
+
+    //==============================================================================
+    // The standalone worker's side (conversionWorker), which the converter's own road never uses.
+
+    /** Starts the worker's converter child from its argument list (from the command line's
+        quoted words when no list is given), replacing the previous one. Refused, false, while a
+        stop request stands, so that a stop and a start never cross.
+    */
+    bool startWorkerProcess (const juce::String& commandLine, const juce::StringArray& arguments = {});
+
+    /** Follows the worker's child until it has ended or a stop was requested, showing its
+        output in the log editor and its progress on the progress line. True when the child
+        ended by itself with exit status 0. The worker's thread.
+    */
+    bool runWorkerProcess (const juce::String& inputPath, int index, int total);
+
+    /** Stops the worker's reading and kills its child; any thread. */
+    void stopConversion();
+
+    /** Kills the worker's child and asks the worker to end after its current input. Waits for
+        nothing.
+    */
+    void stopConversionAndWorker();
+
+    /** Appends a line to the log editor, empties it, shows the not-converted alert; any thread. */
+    void postLogText (const juce::String& text);
+    void postClearLog();
+    void postNotConvertedAlert();
+
+    platform::ChildProcess workerProcess;
+    std::atomic<bool> workerStopRequested { false };
+
 private:
     void loadOptions();
     void saveOptions();
-    [[nodiscard]] juce::String buildOptionString (juce::String* missingGroup = nullptr) const;
     void fillSampleRateCombo();
     void fillChannelCombo();
     void fillBitDepthCombo();
 
     void startConversion();
-    void stopConversion();
+    void stopRunnerConversion();
+    void waitForWorkerToEnd();
     void addFilesFromChooser();
     void chooseConverterPath();
     void copyLogToClipboard();
@@ -80,12 +117,15 @@ private:
     void setRunningLook (bool running);
     void showProgressText (const juce::String& text);
     void showNotConvertedAlert();
+    void appendLogText (const juce::String& text);
+    void clearLogEditor();
 
     std::atomic<bool> logTextChanged { false };
     std::atomic<bool> someFilesNotConverted { false };
     juce::String logText;
     juce::FFMpegHelper ffmpegHelper;
     juce::CriticalSection logLock;
+    juce::CriticalSection workerProcessLock; // keeps a kill of the worker's child and a start apart
     OptionsDocument optionsDocument;
 
     // Taken once on the message thread, copied into every posted change.

@@ -1,5 +1,6 @@
 #include "app/MeltrowApplication.h"
 
+#include "app/HID_Write_Thread.h"
 #include "app/Localisation.h"
 #include "app/MainContentComponent.h"
 
@@ -112,8 +113,9 @@ bool checkExitWhenRunning()
         return false;
 
     auto* content = application->getMainContent();
+    const auto runnerRuns = content != nullptr && content->isConversionRunning();
 
-    if (content == nullptr || ! content->isConversionRunning())
+    if (! runnerRuns && ! conversionWorker.isThreadRunning())
         return false;
 
     juce::NativeMessageBox::showMessageBox (juce::MessageBoxIconType::NoIcon, {},

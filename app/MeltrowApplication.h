@@ -55,7 +55,8 @@ private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MeltrowApplication)
 };
 
-/** The quit guard: when a conversion runs, tells the user to stop it first (a blocking message
-    box) and returns true, meaning the quit is refused. Otherwise returns false at once.
+/** The quit guard: when a conversion runs (the runner's or the standalone worker's), tells the
+    user to stop it first (a blocking message box) and returns true, meaning the quit is refused.
+    Otherwise returns false at once.
 */
 bool checkExitWhenRunning();

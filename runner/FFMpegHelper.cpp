@@ -1,5 +1,6 @@
 #include "FFMpegHelper.h"
 
+#include "ConverterArguments.h"
 #include "WavHeaderFix.h"
 #include "platform/FileAttributes.h"
 #include "platform/TempFolder.h"
@@ -10,20 +11,6 @@
 namespace
 {
 const juce::String quote ("\"");
-
-/** The file the converter will see for a path: relative paths from the working folder, and
-    no "~" expansion, which the converter does not do either.
-*/
-juce::File fileFromPath (const juce::String& path)
-{
-    if (path.isEmpty())
-        return {};
-
-    if (path.startsWithChar ('/'))
-        return juce::File (path);
-
-    return juce::File (juce::File::getCurrentWorkingDirectory().getFullPathName() + "/" + path);
-}
 
 /** True when both paths lead to one file on disk, links included. */
 bool isSameFile (const juce::File& a, const juce::File& b)
@@ -40,22 +27,6 @@ bool isSameFile (const juce::File& a, const juce::File& b)
            && ::stat (b.getFullPathName().toRawUTF8(), &infoB) == 0
            && infoA.st_dev == infoB.st_dev
            && infoA.st_ino == infoB.st_ino;
-}
-
-/** A path as the converter gets it: a relative one is made absolute, so that a name that
-    begins with "-" can never be read as an option.
-*/
-juce::String pathArgument (const juce::String& path)
-{
-    return path.isEmpty() || path.startsWithChar ('/') ? path : fileFromPath (path).getFullPathName();
-}
-
-void addWords (juce::StringArray& arguments, const juce::String& options)
-{
-    juce::StringArray words;
-    words.addTokens (options, " \t\r\n", "");
-    words.removeEmptyStrings();
-    arguments.addArray (words);
 }
 
 /** The converter's output as text; bytes that are not UTF-8 (a name in another encoding)
