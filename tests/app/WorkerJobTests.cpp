@@ -1,0 +1,58 @@
+#include "app/HID_Write_Thread.h"
+
+#include <gtest/gtest.h>
+
+TEST (HID_Write_Thread, BuildsTheConverterCallPieceByPiece)
+{
+    HID_Write_Thread worker;
+    EXPECT_EQ (worker.getThreadName(), "HID_Write_Thread");
+    EXPECT_EQ (worker.waitMilliseconds, 10);
+
+    const WorkerJob job { "/music/a song.mp3", "/music/KIV_Wav/.a song.wav", "-ac 1 -acodec pcm_s16le -ar 44100", {}, "-y -v info" };
+
+    // An empty converter path, and the two blanks after "-i" and after the empty extra options.
+    EXPECT_EQ (worker.buildFfmpegCommandLine (job),
+               R"("" -i  "/music/a song.mp3"  -ac 1 -acodec pcm_s16le -ar 44100 "/music/KIV_Wav/.a song.wav" -y -v info)");
+
+    worker.converterPath = "/opt/ffmpeg/ffmpeg";
+    auto withExtras = job;
+    withExtras.extraOptions = "-vn";
+    EXPECT_EQ (worker.buildFfmpegCommandLine (withExtras),
+               R"("/opt/ffmpeg/ffmpeg" -i  "/music/a song.mp3" -vn -ac 1 -acodec pcm_s16le -ar 44100 "/music/KIV_Wav/.a song.wav" -y -v info)");
+
+    EXPECT_EQ (worker.buildFfmpegArguments (withExtras),
+               juce::StringArray ({ "/opt/ffmpeg/ffmpeg", "-i", "/music/a song.mp3", "-vn", "-ac", "1", "-acodec", "pcm_s16le",
+                                    "-ar", "44100", "/music/KIV_Wav/.a song.wav", "-y", "-v", "info" }));
+
+    // A relative name that looks like an option reaches the converter as a path.
+    auto optionLike = job;
+    optionLike.inputPath = "-f.mp3";
+    EXPECT_EQ (worker.buildFfmpegArguments (optionLike)[2],
+               juce::File::getCurrentWorkingDirectory().getChildFile ("-f.mp3").getFullPathName());
+}
+
+TEST (HID_Write_Thread, NamesTheOutputAfterTheInputWithoutItsLastExtension)
+{
+    const struct
+    {
+        const char* input;
+        const char* output;
+    } cases[] = {
+        { "/music/song.mp3", "/music/KIV_Wav/song.wav" },
+        { "/music/live.2020.flac", "/music/KIV_Wav/live.2020.wav" },
+        { "/music/noextension", "/music/KIV_Wav/noextension.wav" },
+        { "/music/album.v2/track", "/music/album.v2/KIV_Wav/track.wav" },
+        { "/music/.intro", "/music/KIV_Wav/.intro.wav" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.input);
+        const auto paths = HID_Write_Thread::getOutputPathsFor (c.input);
+        const juce::File output (c.output);
+
+        EXPECT_EQ (paths.folder, output.getParentDirectory());
+        EXPECT_EQ (paths.output, output);
+        EXPECT_EQ (paths.temporary, output.getSiblingFile ("." + output.getFileName()));
+    }
+}
