@@ -29,8 +29,14 @@ bool WorkerProcessDriver::run (const juce::String& input, int inputIndex, int in
         }
 
         // Refused whole because the ring was full: the lines just taken out may have made room.
-        if (written < 0)
+        // If not, the ring holds the start of a line longer than itself (FFmpeg's own
+        // "configuration:" line is), which would keep it blocked, and every later piece lost,
+        // until the child ends: that start is shown as it stands and the rest follows it.
+        if (written < 0 && ring.write (readBuffer.data(), numRead) < 0 && ! stopRequested)
+        {
+            showStartOfLongLine();
             ring.write (readBuffer.data(), numRead);
+        }
     } while (! stopRequested && child.isRunning());
 
     // No converter outlives a stop.
@@ -87,6 +93,38 @@ void WorkerProcessDriver::showLine (const juce::String& text)
 
     if (rewritesLastLine)
         postProgressText (makeProgressText());
+}
+
+void WorkerProcessDriver::showStartOfLongLine()
+{
+    auto length = 0;
+
+    {
+        const juce::ScopedLock sl (ring.lock);
+        length = ring.read (lineBuffer.data(), ring.getNumBytesHeld());
+    }
+
+    // A character cut in two waits for its other bytes.
+    auto complete = length;
+
+    while (complete > 0 && ((unsigned char) lineBuffer[(size_t) complete - 1] & 0xc0) == 0x80)
+        --complete;
+
+    if (complete > 0 && ((unsigned char) lineBuffer[(size_t) complete - 1] & 0xc0) == 0xc0)
+        --complete;
+    else
+        complete = length;
+
+    const auto text = juce::String::fromUTF8 (lineBuffer.data(), complete);
+    ring.write (lineBuffer.data() + complete, length - complete);
+
+    const juce::MessageManagerLock messageManagerLock (juce::Thread::getCurrentThread());
+
+    if (! messageManagerLock.lockWasGained())
+        return;
+
+    logEditor.moveCaretToEnd (false);
+    logEditor.insertTextAtCaret (text);
 }
 
 void WorkerProcessDriver::showUnreadOutput()

@@ -36,6 +36,7 @@ private:
 
     [[nodiscard]] bool deliverLine();
     void showLine (const juce::String& text);
+    void showStartOfLongLine();
     void showUnreadOutput();
     [[nodiscard]] juce::String makeProgressText() const;
 

@@ -1,6 +1,10 @@
 #include "ContentTestSupport.h"
 
+#include "app/HID_Write_Thread.h"
 #include "app/OutputNaming.h"
+#include "platform/TempFolder.h"
+
+#include <unistd.h>
 
 namespace app_tests
 {
@@ -126,6 +130,41 @@ int ContentTest::countNotConvertedAlerts (bool close) const
 juce::String ContentTest::expectedLogOf (const juce::File& input, const juce::String& outcome) const
 {
     return "Converting: " + input.getFullPathName() + " => " + getOutputFileFor (input).getFullPathName() + "\n" + outcome + "\n\n";
+}
+
+void startWorker (MainContentComponent& owner, const juce::StringArray& inputs)
+{
+    conversionWorker.owner = &owner;
+    conversionWorker.inputFiles = inputs;
+    conversionWorker.converterPath = platform::getConverterFile().getFullPathName();
+    conversionWorker.startThread();
+}
+
+bool waitForWorkerToEnd (int timeoutMs)
+{
+    return testing_support::pumpUntil ([]
+                                       { return ! conversionWorker.isThreadRunning(); },
+                                       timeoutMs);
+}
+
+int countConverterChildren()
+{
+    const auto ourId = juce::String ((int) getpid());
+    const auto converterName = platform::getConverterFile().getFileName();
+    auto count = 0;
+
+    for (const auto& entry : juce::RangedDirectoryIterator (juce::File ("/proc"), false, "*", juce::File::findDirectories))
+    {
+        // "<pid> (<name>) <state> <parent's pid> ...", where the name may hold blanks and parentheses.
+        const auto stat = entry.getFile().getChildFile ("stat").loadFileAsString();
+        const auto name = stat.fromFirstOccurrenceOf ("(", false, false).upToLastOccurrenceOf (")", false, false);
+        const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false), true);
+
+        if (fields.size() > 1 && fields[1] == ourId && name == converterName)
+            ++count;
+    }
+
+    return count;
 }
 
 } // namespace app_tests

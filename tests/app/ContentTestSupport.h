@@ -86,4 +86,15 @@ protected:
     std::unique_ptr<MainContentComponent> component;
 };
 
+/** Fills the application's standalone worker as an owner does, with the unpacked converter,
+    and starts it.
+*/
+void startWorker (MainContentComponent& owner, const juce::StringArray& inputs);
+
+/** Runs the message loop until the worker's thread has ended. */
+bool waitForWorkerToEnd (int timeoutMs);
+
+/** The converter processes that are children of this process, ended but unreaped ones included. */
+[[nodiscard]] int countConverterChildren();
+
 } // namespace app_tests

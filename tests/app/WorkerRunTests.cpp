@@ -1,0 +1,103 @@
+#include "ContentTestSupport.h"
+
+#include "app/HID_Write_Thread.h"
+#include "app/OutputNaming.h"
+
+#include <regex>
+
+using app_tests::ContentTest;
+using testing_support::makeSine;
+using testing_support::probeAudio;
+using testing_support::pumpUntil;
+
+namespace
+{
+
+juce::String summaryLine (const juce::File& input, const juce::String& outcome = {})
+{
+    return input.getFullPathName() + "    =>    " + getOutputFileFor (input).getFullPathName()
+           + (outcome.isEmpty() ? juce::String() : "    " + outcome) + "\n";
+}
+
+juce::StringArray namesIn (const juce::File& folder)
+{
+    juce::StringArray names;
+
+    for (const auto& entry : juce::RangedDirectoryIterator (folder, false))
+        names.add (entry.getFile().getFileName());
+
+    names.sort (false);
+    return names;
+}
+
+} // namespace
+
+TEST_F (ContentTest, WorkerConvertsItsListWithoutReplacingAnOutputAndStops)
+{
+    writeRealTimeConfig();
+
+    const auto skipped = folder.file ("skipped.wav");
+    const auto good = folder.file ("good.wav");
+    const auto corrupt = folder.file ("corrupt.mp3");
+    const auto longInput = folder.file ("long.wav");
+    const auto notReached = folder.file ("later.wav");
+    const auto outputFolder = getOutputFolderFor (good);
+
+    for (const auto& [input, seconds] : { std::pair (skipped, 0.2), std::pair (good, 1.0), std::pair (longInput, 60.0), std::pair (notReached, 0.2) })
+        ASSERT_TRUE (makeSine (input, seconds));
+
+    ASSERT_TRUE (corrupt.replaceWithText ("not audio at all"));
+    ASSERT_TRUE (outputFolder.createDirectory());
+    ASSERT_TRUE (getOutputFileFor (skipped).replaceWithText ("an earlier output"));
+
+    makeComponent();
+    app_tests::startWorker (*component, { skipped.getFullPathName(), good.getFullPathName(), good.getFullPathName().toUpperCase(),
+                                          corrupt.getFullPathName(), longInput.getFullPathName(), notReached.getFullPathName() });
+
+    // Every text the progress line shows, until the long input reports its progress.
+    juce::StringArray progressSeen;
+    const auto longReport = "Converting:" + longInput.getFullPathName() + "@";
+    ASSERT_TRUE (pumpUntil ([&]
+                            {
+                                progressSeen.addIfNotAlreadyThere (progressText());
+                                return progressText().startsWith (longReport) && logEditor().getText().contains ("size="); },
+                            60000))
+        << progressSeen.joinIntoString ("\n");
+
+    // Skipped inputs count: the good one is number 2 of 5 distinct paths.
+    EXPECT_TRUE (progressSeen.contains ("Converting:" + good.getFullPathName() + " 2/5")) << progressSeen.joinIntoString ("\n");
+    EXPECT_TRUE (std::regex_search (progressText().toStdString(), std::regex (R"(@[0-9]+\.[0-9]% 4/5$)"))) << progressText();
+
+    // The long input's own output since it started: its header, and its progress reports
+    // replacing each other on the last line.
+    const auto log = logEditor().getText();
+    EXPECT_TRUE (log.contains ("Input #0, wav, from '" + longInput.getFullPathName() + "'")) << log;
+    EXPECT_TRUE (log.contains ("  Duration: 00:01:00.00, ")) << log;
+    EXPECT_FALSE (log.contains (good.getFullPathName())) << log;
+    EXPECT_EQ (log.indexOf ("size="), log.lastIndexOf ("size=")) << log;
+
+    component->stopConversionAndWorker();
+    ASSERT_TRUE (app_tests::waitForWorkerToEnd (10000));
+    EXPECT_EQ (app_tests::countConverterChildren(), 0);
+
+    EXPECT_TRUE (waitUntilIdle());
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (false) == 1; },
+                            5000));
+
+    EXPECT_EQ (conversionWorker.workerLog, summaryLine (skipped, "exists not convert") + summaryLine (good)
+                                               + summaryLine (corrupt, "Conversion failed")
+                                               + summaryLine (longInput, "Stopped"));
+    EXPECT_TRUE (conversionWorker.inputFiles.isEmpty()) << "the rest of the list is dropped";
+
+    EXPECT_EQ (getOutputFileFor (skipped).loadFileAsString(), "an earlier output");
+
+    const auto facts = probeAudio (getOutputFileFor (good));
+    EXPECT_TRUE (facts.ok);
+    EXPECT_EQ (facts.codecName, "pcm_s16le");
+    EXPECT_EQ (facts.channels, 1);
+    EXPECT_NEAR (facts.durationSeconds, 1.0, 0.1);
+
+    // No output of the failed, stopped and dropped inputs, and no temporary file of any.
+    EXPECT_EQ (namesIn (outputFolder), juce::StringArray ({ "good.wav", "skipped.wav" }));
+}
