@@ -1,5 +1,6 @@
 #include "ContentTestSupport.h"
 
+#include "app/HID_Write_Thread.h"
 #include "app/MeltrowApplication.h"
 
 using app_tests::ContentTest;
@@ -37,6 +38,55 @@ private:
     }
 };
 
+/** Tries the system's quit request, the close button and the close request: each must show the
+    guard's message and leave the program, its window and the run as they were.
+*/
+void expectEveryQuitPathRefused (MeltrowApplication& application, const std::function<bool()>& isRunning)
+{
+    auto* window = application.getMainWindow();
+    ASSERT_NE (window, nullptr);
+
+    const std::pair<const char*, std::function<void()>> quitPaths[] = {
+        { "system quit request", [&]
+          { application.systemRequestedQuit(); } },
+        { "close button", [&]
+          { window->closeButtonPressed(); } },
+        { "close request", [&]
+          { window->userTriedToCloseWindow(); } },
+    };
+
+    for (const auto& [name, quit] : quitPaths)
+    {
+        MessageBoxReader reader;
+        quit();
+
+        EXPECT_EQ (reader.messagesSeen, 1) << name;
+        EXPECT_FALSE (juce::MessageManager::getInstance()->hasStopMessageBeenSent()) << name;
+        EXPECT_TRUE (isRunning()) << name << ": the run goes on";
+        EXPECT_EQ (application.getMainWindow(), window) << name;
+    }
+}
+
+void expectQuitNotRefused()
+{
+    MessageBoxReader reader;
+    EXPECT_FALSE (checkExitWhenRunning()) << "idle, quitting is not refused";
+    pumpUntil ([]
+               { return false; },
+               100);
+    EXPECT_EQ (reader.messagesSeen, 0);
+}
+
+/** The application object expects to be the program's own, as START_JUCE_APPLICATION makes it. */
+struct StandaloneApplication
+{
+    const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone {
+        juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
+        { return nullptr; }
+    };
+    MeltrowApplication application;
+};
+
 } // namespace
 
 TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
@@ -45,11 +95,8 @@ TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
     ASSERT_TRUE (makeSine (input, 30.0));
     writeRealTimeConfig();
 
-    // The application object expects to be the program's own, as START_JUCE_APPLICATION makes it.
-    const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone (
-        juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
-        { return nullptr; });
-    MeltrowApplication application;
+    StandaloneApplication standalone;
+    auto& application = standalone.application;
     application.initialise ({});
 
     auto* window = application.getMainWindow();
@@ -71,42 +118,48 @@ TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
                             { return content->isConversionRunning(); },
                             5000));
 
-    const std::pair<const char*, std::function<void()>> quitPaths[] = {
-        { "system quit request", [&]
-          { application.systemRequestedQuit(); } },
-        { "close button", [&]
-          { window->closeButtonPressed(); } },
-        { "close request", [&]
-          { window->userTriedToCloseWindow(); } },
-    };
-
-    for (const auto& [name, quit] : quitPaths)
-    {
-        MessageBoxReader reader;
-        quit();
-
-        EXPECT_EQ (reader.messagesSeen, 1) << name;
-        EXPECT_FALSE (juce::MessageManager::getInstance()->hasStopMessageBeenSent()) << name;
-        EXPECT_TRUE (content->isConversionRunning()) << name << ": the run goes on";
-        EXPECT_EQ (application.getMainWindow(), window) << name;
-    }
+    expectEveryQuitPathRefused (application, [content]
+                                { return content->isConversionRunning(); });
 
     content->buttonClicked (start);
     ASSERT_TRUE (pumpUntil ([content]
                             { return ! content->isConversionRunning(); },
                             5000));
 
-    {
-        MessageBoxReader reader;
-        EXPECT_FALSE (checkExitWhenRunning()) << "idle, quitting is not refused";
-        pumpUntil ([]
-                   { return false; },
-                   100);
-        EXPECT_EQ (reader.messagesSeen, 0);
-    }
+    expectQuitNotRefused();
 
     ASSERT_TRUE (getConfigFile().deleteFile());
     application.shutdown();
     EXPECT_EQ (application.getMainContent(), nullptr);
     EXPECT_TRUE (getConfigFile().existsAsFile()) << "the settings are written on the way out";
+}
+
+TEST_F (ContentTest, NoQuitPathEndsTheProgramWhileTheWorkerRuns)
+{
+    const auto input = folder.file ("long.wav");
+    ASSERT_TRUE (makeSine (input, 30.0));
+    writeRealTimeConfig();
+
+    StandaloneApplication standalone;
+    auto& application = standalone.application;
+    application.initialise ({});
+
+    auto* content = application.getMainContent();
+    ASSERT_NE (content, nullptr);
+
+    app_tests::startWorker (*content, { input.getFullPathName() });
+    ASSERT_TRUE (pumpUntil ([]
+                            { return conversionWorker.isThreadRunning(); },
+                            5000));
+    EXPECT_FALSE (content->isConversionRunning()) << "the runner is idle";
+
+    expectEveryQuitPathRefused (application, []
+                                { return conversionWorker.isThreadRunning(); });
+
+    content->stopConversionAndWorker();
+    ASSERT_TRUE (app_tests::waitForWorkerToEnd (10000));
+    expectQuitNotRefused();
+
+    application.shutdown();
+    EXPECT_EQ (app_tests::countConverterChildren(), 0);
 }

@@ -101,3 +101,31 @@ TEST_F (ContentTest, WorkerConvertsItsListWithoutReplacingAnOutputAndStops)
     // No output of the failed, stopped and dropped inputs, and no temporary file of any.
     EXPECT_EQ (namesIn (outputFolder), juce::StringArray ({ "good.wav", "skipped.wav" }));
 }
+
+TEST_F (ContentTest, WorkerEndsBeforeItsOwnerGoes)
+{
+    writeRealTimeConfig();
+    const auto input = folder.file ("long.wav");
+    ASSERT_TRUE (makeSine (input, 30.0));
+
+    makeComponent();
+    app_tests::startWorker (*component, { input.getFullPathName(), folder.file ("next.wav").getFullPathName() });
+    ASSERT_TRUE (pumpUntil ([this]
+                            { return progressText().contains ("@"); },
+                            20000));
+
+    // The worker's last look at the log editor waits for the message thread, which is busy here
+    // destroying its owner: that wait must give way.
+    destroyComponent();
+
+    EXPECT_FALSE (conversionWorker.isThreadRunning());
+    EXPECT_EQ (conversionWorker.owner, nullptr);
+    EXPECT_EQ (app_tests::countConverterChildren(), 0);
+    EXPECT_FALSE (getOutputFolderFor (input).getChildFile (".long.wav").exists());
+    EXPECT_FALSE (getOutputFileFor (input).exists());
+
+    // What the worker posted at its end finds no component and does nothing.
+    pumpUntil ([]
+               { return false; },
+               100);
+}
