@@ -77,28 +77,42 @@ void expectQuitNotRefused()
     EXPECT_EQ (reader.messagesSeen, 0);
 }
 
-/** The application object expects to be the program's own, as START_JUCE_APPLICATION makes it. */
-struct StandaloneApplication
+/** The application with its window, and a long input to convert at the pace of real time. */
+class QuitGuardTest : public ContentTest
 {
+protected:
+    void SetUp() override
+    {
+        ContentTest::SetUp();
+        ASSERT_TRUE (makeSine (input, 30.0));
+        writeRealTimeConfig();
+
+        application.initialise ({});
+        content = application.getMainContent();
+        ASSERT_NE (content, nullptr);
+    }
+
+    void TearDown() override
+    {
+        application.shutdown();
+        ContentTest::TearDown();
+    }
+
+    const juce::File input = folder.file ("long.wav");
+
+    // The application object expects to be the program's own, as START_JUCE_APPLICATION makes it.
     const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone {
         juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
         { return nullptr; }
     };
     MeltrowApplication application;
+    MainContentComponent* content = nullptr;
 };
 
 } // namespace
 
-TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
+TEST_F (QuitGuardTest, NoQuitPathEndsTheProgramDuringARun)
 {
-    const auto input = folder.file ("long.wav");
-    ASSERT_TRUE (makeSine (input, 30.0));
-    writeRealTimeConfig();
-
-    StandaloneApplication standalone;
-    auto& application = standalone.application;
-    application.initialise ({});
-
     auto* window = application.getMainWindow();
     ASSERT_NE (window, nullptr);
     EXPECT_EQ (window->getName(), "Meltrow 1.2.4");
@@ -107,22 +121,20 @@ TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
     EXPECT_EQ (window->getContentComponent()->getWidth(), 800);
     EXPECT_EQ (window->getContentComponent()->getHeight(), 650);
 
-    auto* content = application.getMainContent();
-    ASSERT_NE (content, nullptr);
     auto* start = dynamic_cast<juce::Button*> (content->getChildComponent (0));
     ASSERT_NE (start, nullptr);
 
     content->filesDropped ({ input.getFullPathName() }, 0, 0);
     content->buttonClicked (start);
-    ASSERT_TRUE (pumpUntil ([content]
+    ASSERT_TRUE (pumpUntil ([this]
                             { return content->isConversionRunning(); },
                             5000));
 
-    expectEveryQuitPathRefused (application, [content]
+    expectEveryQuitPathRefused (application, [this]
                                 { return content->isConversionRunning(); });
 
     content->buttonClicked (start);
-    ASSERT_TRUE (pumpUntil ([content]
+    ASSERT_TRUE (pumpUntil ([this]
                             { return ! content->isConversionRunning(); },
                             5000));
 
@@ -134,19 +146,8 @@ TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
     EXPECT_TRUE (getConfigFile().existsAsFile()) << "the settings are written on the way out";
 }
 
-TEST_F (ContentTest, NoQuitPathEndsTheProgramWhileTheWorkerRuns)
+TEST_F (QuitGuardTest, NoQuitPathEndsTheProgramWhileTheWorkerRuns)
 {
-    const auto input = folder.file ("long.wav");
-    ASSERT_TRUE (makeSine (input, 30.0));
-    writeRealTimeConfig();
-
-    StandaloneApplication standalone;
-    auto& application = standalone.application;
-    application.initialise ({});
-
-    auto* content = application.getMainContent();
-    ASSERT_NE (content, nullptr);
-
     app_tests::startWorker (*content, { input.getFullPathName() });
     ASSERT_TRUE (pumpUntil ([]
                             { return conversionWorker.isThreadRunning(); },
