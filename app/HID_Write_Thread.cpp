@@ -110,6 +110,10 @@ void HID_Write_Thread::run()
     inputFiles.clear();
 
     owner->postLogText (workerLog);
+
+    // The log editor follows the log text at its next refresh, which conversionFinished brings
+    // about: without the summary in the log text too, it would vanish from the editor at once.
+    owner->setLogText (workerLog, false);
     owner->conversionFinished();
 
     if (notConverted)

@@ -89,6 +89,7 @@ TEST_F (ContentTest, WorkerConvertsItsListWithoutReplacingAnOutputAndStops)
                                                + summaryLine (corrupt, "Conversion failed")
                                                + summaryLine (longInput, "Stopped"));
     EXPECT_TRUE (conversionWorker.inputFiles.isEmpty()) << "the rest of the list is dropped";
+    EXPECT_TRUE (logEditor().getText().startsWith (conversionWorker.workerLog)) << "the summary stays in view";
 
     EXPECT_EQ (getOutputFileFor (skipped).loadFileAsString(), "an earlier output");
 
