@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
-#include <linux/close_range.h>
 #include <poll.h>
 #include <string>
 #include <sys/prctl.h>
@@ -108,6 +108,26 @@ struct ChildLaunch
     int errorPipe = -1; // close-on-exec: the child writes its errno here when no exec worked
 };
 
+// Where the child keeps its end of the error pipe, right above the standard descriptors.
+constexpr int errorPipeInChild = STDERR_FILENO + 1;
+
+/** execve, tried again for a while when the program is busy: another child that was forked
+    at the same moment may still hold the file open for writing, until its own exec.
+*/
+void execute (const char* path, char* const* argv) noexcept
+{
+    for (int attempt = 0; attempt < 50; ++attempt)
+    {
+        ::execve (path, argv, environ);
+
+        if (errno != ETXTBSY)
+            return;
+
+        const timespec pause { 0, 2000000 };
+        ::nanosleep (&pause, nullptr);
+    }
+}
+
 /** Runs in the child. Its parent's signal handlers must not run here, so signals stay blocked
     (as the parent blocked them for the fork) until every handler is back at its default.
 */
@@ -137,7 +157,12 @@ struct ChildLaunch
         error = ESRCH;
     else if (::dup2 (launch.nullInput, STDIN_FILENO) < 0 || ::dup2 (launch.outputPipe, STDOUT_FILENO) < 0
              || ::dup2 (launch.outputPipe, STDERR_FILENO) < 0
-             || ::close_range (STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC) != 0)
+             || (launch.errorPipe != errorPipeInChild && ::dup3 (launch.errorPipe, errorPipeInChild, O_CLOEXEC) < 0))
+        error = errno;
+
+    // Closed now rather than at the exec: a file that another thread of ours has open for
+    // writing (a converter being unpacked) cannot be run while a process holds it so.
+    else if (::close_range (errorPipeInChild + 1, ~0U, 0) != 0)
         error = errno;
 
     if (error == 0)
@@ -148,7 +173,7 @@ struct ChildLaunch
 
         for (auto& candidate : launch.candidates)
         {
-            ::execve (candidate.c_str(), launch.argv.data(), environ);
+            execute (candidate.c_str(), launch.argv.data());
 
             if (errno == EACCES)
                 error = EACCES;
@@ -160,7 +185,7 @@ struct ChildLaunch
         }
     }
 
-    while (::write (launch.errorPipe, &error, sizeof (error)) < 0 && errno == EINTR)
+    while (::write (errorPipeInChild, &error, sizeof (error)) < 0 && errno == EINTR)
     {
     }
 
