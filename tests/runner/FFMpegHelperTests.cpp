@@ -315,6 +315,77 @@ TEST_F (FFMpegHelperTest, AStopMidItemLeavesNoConverterNorPartialOutputAndKeepsT
     EXPECT_TRUE (ends[2].progress.converted);
 }
 
+TEST_F (FFMpegHelperTest, APartialFileLeftByACrashIsReplacedOrRemoved)
+{
+    const auto good = makeInput ("good.wav", 1.0);
+    const auto bad = temp.file ("bad.mp3");
+    ASSERT_TRUE (bad.replaceWithText ("not audio"));
+
+    for (auto& input : { good, bad })
+    {
+        ASSERT_TRUE (outputFor (input).getParentDirectory().createDirectory());
+        ASSERT_TRUE (partialFileOf (outputFor (input)).replaceWithText ("left by a program that was killed"));
+    }
+
+    // Without "-y" the converter would refuse to write over the stale file.
+    helper.addItem (good.getFullPathName(), outputFor (good).getFullPathName(), {}, outputOptions, {}, true);
+    queue (bad, outputFor (bad));
+    runToEnd();
+
+    const auto ends = recorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), 2u);
+    EXPECT_TRUE (ends[0].progress.converted) << ends[0].progress.failureReason;
+    EXPECT_TRUE (isPlainWav (outputFor (good)));
+    EXPECT_FALSE (ends[1].progress.converted);
+    EXPECT_FALSE (outputFor (bad).exists());
+
+    for (auto& input : { good, bad })
+        EXPECT_FALSE (partialFileOf (outputFor (input)).exists());
+}
+
+TEST_F (FFMpegHelperTest, AnOutputFolderThatCannotBeMadeFailsItsItemWithoutStartingTheConverter)
+{
+    testing_support::ScopedTmpfs medium (4096);
+
+    if (medium.getProblem().isNotEmpty())
+        GTEST_SKIP() << medium.getProblem();
+
+    const auto input = medium.file ("song.flac");
+    ASSERT_TRUE (testing_support::makeSine (input, 1.0));
+    ASSERT_TRUE (medium.makeReadOnly());
+
+    queue (input, outputFor (input));
+    runToEnd();
+
+    // Still an item of the run, so that the log and the alert tell the user.
+    EXPECT_EQ (recorder.log.names().joinIntoString (","), "start,start item,end item,end");
+    const auto end = recorder.log.named ("end item").front().progress;
+    EXPECT_FALSE (end.converted);
+    EXPECT_EQ (end.failureReason, "the output folder could not be created: Read-only file system");
+
+    EXPECT_FALSE (runnerRecorder.log.named ("end item").front().item.started);
+    EXPECT_TRUE (runnerRecorder.log.named ("new line").empty()) << "the converter ran";
+}
+
+TEST_F (FFMpegHelperTest, AFullDiskDuringTheRewriteGivesTheSystemsReason)
+{
+    // The converter's 2.2 MiB fit on the disk; its rewritten copy does not.
+    const testing_support::ScopedTmpfs disk (4096);
+
+    if (disk.getProblem().isNotEmpty())
+        GTEST_SKIP() << disk.getProblem();
+
+    const auto input = makeInput ("song.flac", 8.0, 48000, 2);
+    const auto output = disk.file ("KIV_Wav/song.wav");
+    helper.addItem (input.getFullPathName(), output.getFullPathName(), {}, "-acodec pcm_s24le", "-y", true);
+    runToEnd();
+
+    const auto end = recorder.log.named ("end item").front().progress;
+    EXPECT_FALSE (end.converted);
+    EXPECT_EQ (end.failureReason, "the result could not be rewritten: No space left on device");
+    EXPECT_TRUE (output.getParentDirectory().findChildFiles (juce::File::findFilesAndDirectories, false, "*").isEmpty());
+}
+
 TEST_F (FFMpegHelperTest, DestroyingAHelperMidItemLeavesNoConverterRunning)
 {
     const auto slow = makeInput ("slow.wav", 30.0);
