@@ -1,6 +1,10 @@
 #include "ContentTestSupport.h"
 
 #include "app/MeltrowApplication.h"
+#include "app/OutputNaming.h"
+#include "runner/FFMpegHelper.h"
+
+#include <sys/resource.h>
 
 using app_tests::ContentTest;
 using testing_support::makeSine;
@@ -109,4 +113,51 @@ TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
     application.shutdown();
     EXPECT_EQ (application.getMainContent(), nullptr);
     EXPECT_TRUE (getConfigFile().existsAsFile()) << "the settings are written on the way out";
+}
+
+TEST_F (ContentTest, AFileSizeLimitFailsTheItemWithoutEndingTheProgram)
+{
+    const auto input = folder.file ("song.wav");
+    ASSERT_TRUE (makeSine (input, 2.0));
+    writeRealTimeConfig();
+
+    const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone (
+        juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
+        { return nullptr; });
+    MeltrowApplication application;
+    application.initialise ({});
+    auto* content = application.getMainContent();
+    ASSERT_NE (content, nullptr);
+    auto* start = dynamic_cast<juce::Button*> (content->getChildComponent (0));
+    auto* log = dynamic_cast<juce::TextEditor*> (content->getChildComponent (1));
+    ASSERT_TRUE (start != nullptr && log != nullptr);
+
+    content->filesDropped ({ input.getFullPathName() }, 0, 0);
+    content->buttonClicked (start);
+    const auto partial = juce::FFMpegHelper::getPartialFileFor (getOutputFileFor (input));
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return content->isConversionRunning() && partial.existsAsFile(); },
+                            30000));
+
+    // From now on our own writes hit the limit, while the converter keeps the one it started with.
+    // Without SIGXFSZ ignored, the rewrite would end this process.
+    rlimit previous {};
+    ASSERT_EQ (::getrlimit (RLIMIT_FSIZE, &previous), 0);
+    rlimit limit = previous;
+    limit.rlim_cur = 1000;
+    ASSERT_EQ (::setrlimit (RLIMIT_FSIZE, &limit), 0);
+    const auto ended = pumpUntil ([content]
+                                  { return ! content->isConversionRunning(); },
+                                  runTimeoutMs);
+    ::setrlimit (RLIMIT_FSIZE, &previous);
+    ASSERT_TRUE (ended);
+
+    EXPECT_TRUE (pumpUntil ([log]
+                            { return log->getText().contains ("all done"); },
+                            5000));
+    EXPECT_TRUE (log->getText().contains ("Conversion failed: the result could not be rewritten: File too large")) << log->getText();
+    EXPECT_FALSE (getOutputFileFor (input).exists());
+    EXPECT_FALSE (partial.exists());
+    countNotConvertedAlerts (true);
+    application.shutdown();
 }

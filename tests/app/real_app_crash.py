@@ -48,7 +48,9 @@ def main(program):
         app.click(START_AT)
         converters = wait_for(app.converter_children, 30)
         check(converters != [], "Start runs the converter")
-        time.sleep(1.0)  # the converter has begun to write
+        partial = os.path.join(music, "KIV_Wav", ".long.wav.partial.wav")
+        check(wait_for(lambda: os.path.exists(partial), 10), "the converter writes a hidden partial file")
+        check(not os.path.exists(output), "nothing stands at the output's name while it converts")
 
         app.process.send_signal(signal.SIGKILL)
         app.process.wait()
