@@ -41,6 +41,21 @@ private:
     }
 };
 
+/** The application object started as the program starts it. */
+struct StartedApplication
+{
+    StartedApplication() { application.initialise ({}); }
+
+    // The application object expects to be the program's own, as START_JUCE_APPLICATION makes it.
+    const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone {
+        juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
+        { return nullptr; }
+    };
+    MeltrowApplication application;
+
+    JUCE_DECLARE_NON_COPYABLE (StartedApplication)
+};
+
 } // namespace
 
 TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
@@ -49,12 +64,8 @@ TEST_F (ContentTest, NoQuitPathEndsTheProgramDuringARun)
     ASSERT_TRUE (makeSine (input, 30.0));
     writeRealTimeConfig();
 
-    // The application object expects to be the program's own, as START_JUCE_APPLICATION makes it.
-    const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone (
-        juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
-        { return nullptr; });
-    MeltrowApplication application;
-    application.initialise ({});
+    StartedApplication started;
+    auto& application = started.application;
 
     auto* window = application.getMainWindow();
     ASSERT_NE (window, nullptr);
@@ -121,11 +132,8 @@ TEST_F (ContentTest, AFileSizeLimitFailsTheItemWithoutEndingTheProgram)
     ASSERT_TRUE (makeSine (input, 2.0));
     writeRealTimeConfig();
 
-    const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone (
-        juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
-        { return nullptr; });
-    MeltrowApplication application;
-    application.initialise ({});
+    StartedApplication started;
+    auto& application = started.application;
     auto* content = application.getMainContent();
     ASSERT_NE (content, nullptr);
     auto* start = dynamic_cast<juce::Button*> (content->getChildComponent (0));
