@@ -4,6 +4,8 @@
 #include "app/Localisation.h"
 #include "app/MainContentComponent.h"
 
+#include <csignal>
+
 namespace
 {
 
@@ -37,6 +39,10 @@ bool MeltrowApplication::moreThanOneInstanceAllowed() { return true; }
 
 void MeltrowApplication::initialise (const juce::String&)
 {
+    // Under a file-size limit a write past it must fail like on a full disk, so that the item
+    // is reported as failed, instead of the signal ending the program mid-run.
+    std::signal (SIGXFSZ, SIG_IGN);
+
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
     setUpLocalisation (lookAndFeel);
 

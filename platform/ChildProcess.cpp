@@ -2,12 +2,15 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -32,55 +35,196 @@ bool moveAboveStandardDescriptors (int& fd) noexcept
     return fd >= 0;
 }
 
-/** The child's descriptors: stdin from /dev/null, stdout and stderr into the pipe, and
-    nothing else, whatever the parent holds open (files, sockets, other pipes).
-*/
-struct SpawnFileActions
+/** A descriptor of ours, closed when it goes. */
+struct OwnedDescriptor
 {
-    explicit SpawnFileActions (int pipeWriteEnd) noexcept
+    explicit OwnedDescriptor (int descriptorToOwn = -1) noexcept
+        : fd (descriptorToOwn) {}
+
+    ~OwnedDescriptor() { reset(); }
+
+    void reset() noexcept
     {
-        ::posix_spawn_file_actions_init (&actions);
-        ok = ::posix_spawn_file_actions_adddup2 (&actions, pipeWriteEnd, STDOUT_FILENO) == 0
-             && ::posix_spawn_file_actions_adddup2 (&actions, pipeWriteEnd, STDERR_FILENO) == 0
-             && ::posix_spawn_file_actions_addopen (&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0
-             && ::posix_spawn_file_actions_addclosefrom_np (&actions, STDERR_FILENO + 1) == 0;
+        if (fd >= 0)
+            ::close (fd);
+
+        fd = -1;
     }
 
-    ~SpawnFileActions() { ::posix_spawn_file_actions_destroy (&actions); }
+    int release() noexcept { return std::exchange (fd, -1); }
 
-    posix_spawn_file_actions_t actions;
-    bool ok = false;
+    int fd;
 
-    JUCE_DECLARE_NON_COPYABLE (SpawnFileActions)
+    JUCE_DECLARE_NON_COPYABLE (OwnedDescriptor)
 };
 
-/** Whatever signals we block or ignore, the child starts with none blocked and every
-    handler at its default, so that a converter writing to a closed pipe ends by SIGPIPE.
-*/
-struct SpawnAttributes
+/** A close-on-exec pipe whose ends stay off the standard descriptors. */
+bool makePipe (OwnedDescriptor& readEnd, OwnedDescriptor& writeEnd) noexcept
 {
-    SpawnAttributes() noexcept
+    int ends[2];
+
+    if (::pipe2 (ends, O_CLOEXEC) != 0)
+        return false;
+
+    readEnd.fd = ends[0];
+    writeEnd.fd = ends[1];
+    return moveAboveStandardDescriptors (readEnd.fd) && moveAboveStandardDescriptors (writeEnd.fd);
+}
+
+/** The places to try for a program, in the order of the PATH, as execvp would try them. */
+std::vector<std::string> programCandidates (const std::string& program)
+{
+    if (program.find ('/') != std::string::npos)
+        return { program };
+
+    const auto* path = std::getenv ("PATH");
+    const std::string folders (path != nullptr ? path : "/bin:/usr/bin");
+    std::vector<std::string> candidates;
+    size_t start = 0;
+
+    for (;;)
     {
-        ::posix_spawnattr_init (&attributes);
+        const auto end = folders.find (':', start);
+        auto folder = folders.substr (start, end == std::string::npos ? std::string::npos : end - start);
+        candidates.push_back ((folder.empty() ? std::string (".") : folder) + "/" + program);
 
-        sigset_t noSignals, allSignals;
-        sigemptyset (&noSignals);
-        sigfillset (&allSignals);
-        sigdelset (&allSignals, SIGKILL);
-        sigdelset (&allSignals, SIGSTOP);
+        if (end == std::string::npos)
+            return candidates;
 
-        ok = ::posix_spawnattr_setsigmask (&attributes, &noSignals) == 0
-             && ::posix_spawnattr_setsigdefault (&attributes, &allSignals) == 0
-             && ::posix_spawnattr_setflags (&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+        start = end + 1;
+    }
+}
+
+/** Everything the child needs, made before the fork: between fork and exec only
+    async-signal-safe calls are allowed, so nothing may be allocated there.
+*/
+struct ChildLaunch
+{
+    std::vector<char*> argv;
+    std::vector<std::string> candidates;
+    int parentPid = 0;
+    int nullInput = -1;
+    int outputPipe = -1;
+    int errorPipe = -1; // close-on-exec: the child writes its errno here when no exec worked
+};
+
+// Where the child keeps its end of the error pipe, right above the standard descriptors.
+constexpr int errorPipeInChild = STDERR_FILENO + 1;
+
+/** execve, tried again for a while when the program is busy: another child that was forked
+    at the same moment may still hold the file open for writing, until its own exec.
+*/
+void execute (const char* path, char* const* argv) noexcept
+{
+    for (int attempt = 0; attempt < 50; ++attempt)
+    {
+        ::execve (path, argv, environ);
+
+        if (errno != ETXTBSY)
+            return;
+
+        const timespec pause { 0, 2000000 };
+        ::nanosleep (&pause, nullptr);
+    }
+}
+
+/** Runs in the child. Its parent's signal handlers must not run here, so signals stay blocked
+    (as the parent blocked them for the fork) until every handler is back at its default.
+*/
+[[noreturn]] void becomeChild (const ChildLaunch& launch) noexcept
+{
+    struct sigaction defaultAction
+    {
+    };
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset (&defaultAction.sa_mask);
+
+    for (int signalNumber = 1; signalNumber < NSIG; ++signalNumber)
+        if (signalNumber != SIGKILL && signalNumber != SIGSTOP)
+            ::sigaction (signalNumber, &defaultAction, nullptr);
+
+    sigset_t noSignals;
+    sigemptyset (&noSignals);
+    ::sigprocmask (SIG_SETMASK, &noSignals, nullptr);
+
+    auto error = 0;
+
+    // A converter must never outlive us: killed when the thread that started it ends, and never
+    // started at all when we are already gone.
+    if (::prctl (PR_SET_PDEATHSIG, SIGKILL) != 0)
+        error = errno;
+    else if (::getppid() != launch.parentPid)
+        error = ESRCH;
+    else if (::dup2 (launch.nullInput, STDIN_FILENO) < 0 || ::dup2 (launch.outputPipe, STDOUT_FILENO) < 0
+             || ::dup2 (launch.outputPipe, STDERR_FILENO) < 0
+             || (launch.errorPipe != errorPipeInChild && ::dup3 (launch.errorPipe, errorPipeInChild, O_CLOEXEC) < 0))
+        error = errno;
+
+    // Closed now rather than at the exec: a file that another thread of ours has open for
+    // writing (a converter being unpacked) cannot be run while a process holds it so.
+    else if (::close_range (errorPipeInChild + 1, ~0U, 0) != 0)
+        error = errno;
+
+    if (error == 0)
+    {
+        // As execvp does: a folder without the program, or without the right to run it, is
+        // passed over; the first other error ends the search.
+        error = ENOENT;
+
+        for (auto& candidate : launch.candidates)
+        {
+            execute (candidate.c_str(), launch.argv.data());
+
+            if (errno == EACCES)
+                error = EACCES;
+            else if (errno != ENOENT && errno != ENOTDIR)
+            {
+                error = errno;
+                break;
+            }
+        }
     }
 
-    ~SpawnAttributes() { ::posix_spawnattr_destroy (&attributes); }
+    while (::write (errorPipeInChild, &error, sizeof (error)) < 0 && errno == EINTR)
+    {
+    }
 
-    posix_spawnattr_t attributes;
-    bool ok = false;
+    ::_exit (127);
+}
 
-    JUCE_DECLARE_NON_COPYABLE (SpawnAttributes)
-};
+/** Forks with every signal blocked, so no handler of ours runs in the child before it has put
+    them all back to their defaults.
+*/
+pid_t forkChild (const ChildLaunch& launch) noexcept
+{
+    sigset_t allSignals, previousMask;
+    sigfillset (&allSignals);
+    ::pthread_sigmask (SIG_SETMASK, &allSignals, &previousMask);
+
+    const auto child = ::fork();
+
+    if (child == 0)
+        becomeChild (launch);
+
+    ::pthread_sigmask (SIG_SETMASK, &previousMask, nullptr);
+    return child;
+}
+
+/** The errno the child sent before it gave up, or 0 once its exec closed the pipe. */
+int readStartError (int errorPipe) noexcept
+{
+    int error = 0;
+
+    for (;;)
+    {
+        const auto numRead = ::read (errorPipe, &error, sizeof (error));
+
+        if (numRead < 0 && errno == EINTR)
+            continue;
+
+        return numRead == (ssize_t) sizeof (error) ? (error != 0 ? error : EINVAL) : 0;
+    }
+}
 } // namespace
 
 ChildProcess::~ChildProcess()
@@ -101,56 +245,56 @@ bool ChildProcess::start (const juce::StringArray& arguments)
         status = {};
     }
 
-    if (arguments.isEmpty())
+    if (arguments.isEmpty() || arguments[0].isEmpty())
         return false;
 
     // Close-on-exec, so that no other child started meanwhile (by any thread) inherits them.
-    int ends[2];
+    OwnedDescriptor readEnd, writeEnd, errorReadEnd, errorWriteEnd;
+    OwnedDescriptor nullInput (::open ("/dev/null", O_RDONLY | O_CLOEXEC));
 
-    if (::pipe2 (ends, O_CLOEXEC) != 0)
+    if (! makePipe (readEnd, writeEnd) || ! makePipe (errorReadEnd, errorWriteEnd)
+        || ! moveAboveStandardDescriptors (nullInput.fd))
         return false;
-
-    if (! moveAboveStandardDescriptors (ends[0]) || ! moveAboveStandardDescriptors (ends[1]))
-    {
-        for (auto fd : ends)
-            if (fd >= 0)
-                ::close (fd);
-
-        return false;
-    }
 
     // Only our end is non-blocking: the flag belongs to the open pipe end, which the child's
     // stdout and stderr would otherwise share.
-    ::fcntl (ends[0], F_SETFL, ::fcntl (ends[0], F_GETFL) | O_NONBLOCK);
+    ::fcntl (readEnd.fd, F_SETFL, ::fcntl (readEnd.fd, F_GETFL) | O_NONBLOCK);
 
     std::vector<std::string> argumentText;
-    std::vector<char*> argv;
 
     for (auto& argument : arguments)
         argumentText.push_back (argument.toStdString());
 
+    ChildLaunch launch;
+    launch.candidates = programCandidates (argumentText.front());
+    launch.parentPid = (int) ::getpid();
+    launch.nullInput = nullInput.fd;
+    launch.outputPipe = writeEnd.fd;
+    launch.errorPipe = errorWriteEnd.fd;
+
     for (auto& text : argumentText)
-        argv.push_back (text.data());
+        launch.argv.push_back (text.data());
 
-    argv.push_back (nullptr);
+    launch.argv.push_back (nullptr);
 
-    const SpawnFileActions fileActions (ends[1]);
-    const SpawnAttributes attributes;
-    pid_t newPid = 0;
+    const auto newPid = forkChild (launch);
 
-    // glibc's posix_spawn reports a failed exec as an error here (and reaps that child itself).
-    const auto error = (fileActions.ok && attributes.ok)
-                           ? ::posix_spawnp (&newPid, argv[0], &fileActions.actions, &attributes.attributes, argv.data(), environ)
-                           : EINVAL;
-    ::close (ends[1]);
+    writeEnd.reset();
+    errorWriteEnd.reset();
 
-    if (error != 0)
+    if (newPid < 0)
+        return false;
+
+    if (readStartError (errorReadEnd.fd) != 0)
     {
-        ::close (ends[0]);
+        while (::waitpid (newPid, nullptr, 0) < 0 && errno == EINTR)
+        {
+        }
+
         return false;
     }
 
-    pipeFd = ends[0];
+    pipeFd = readEnd.release();
 
     const std::lock_guard<std::mutex> guard (lock);
     pid = newPid;

@@ -13,7 +13,10 @@ namespace platform
     - standard output and standard error share one pipe, which the parent reads;
     - standard input is /dev/null, and no other descriptor of ours is inherited;
     - a program that cannot be started is reported as such;
-    - the real exit status, or the signal that ended the child, can be read afterwards.
+    - the real exit status, or the signal that ended the child, can be read afterwards;
+    - the child never outlives us: it is killed (SIGKILL) when the thread that started it ends,
+      the whole program included, however that happens. So start it from a thread that lives
+      at least as long as the child should.
 
     kill() may be called from another thread while the owning thread reads or polls.
 */

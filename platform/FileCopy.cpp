@@ -47,21 +47,38 @@ private:
 };
 
 /** Opens an ordinary file only: a pipe or a device could block or never end. */
-FileDescriptor openOrdinaryFile (const juce::File& file, int accessMode)
+FileDescriptor openOrdinaryFile (const juce::File& file, int accessMode, int& error)
 {
     // O_NONBLOCK keeps the open itself from waiting for the other end of a pipe.
     const auto descriptor = ::open (file.getFullPathName().toRawUTF8(), accessMode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
 
     if (descriptor < 0)
+    {
+        error = errno;
         return {};
+    }
 
     FileDescriptor owned (descriptor);
     struct stat info;
 
-    // Without clearing O_NONBLOCK, splice would not wait for room in the pipe.
-    if (::fstat (descriptor, &info) != 0 || ! S_ISREG (info.st_mode)
-        || ::fcntl (descriptor, F_SETFL, ::fcntl (descriptor, F_GETFL) & ~O_NONBLOCK) != 0)
+    if (::fstat (descriptor, &info) != 0)
+    {
+        error = errno;
         return {};
+    }
+
+    if (! S_ISREG (info.st_mode))
+    {
+        error = S_ISDIR (info.st_mode) ? EISDIR : EINVAL;
+        return {};
+    }
+
+    // Without clearing O_NONBLOCK, splice would not wait for room in the pipe.
+    if (::fcntl (descriptor, F_SETFL, ::fcntl (descriptor, F_GETFL) & ~O_NONBLOCK) != 0)
+    {
+        error = errno;
+        return {};
+    }
 
     return owned;
 }
@@ -73,7 +90,15 @@ struct CopyState
     loff_t destinationOffset = 0;
     juce::int64 bytesLeft = 0; // not yet taken from the source
     juce::int64 bytesCopied = 0; // written to the destination
+    int error = 0; // the errno of a failure
 };
+
+/** Keeps the errno of a failed call for the caller. */
+bool fail (CopyState& state, int error) noexcept
+{
+    state.error = error != 0 ? error : EIO;
+    return false;
+}
 
 enum class Outcome
 {
@@ -111,7 +136,7 @@ bool writeAll (int destination, const char* bytes, juce::int64 numBytes, CopySta
             continue;
 
         if (written <= 0)
-            return false;
+            return fail (state, written < 0 ? errno : ENOSPC);
 
         bytes += written;
         numBytes -= written;
@@ -134,7 +159,10 @@ Outcome copyByReadAndWrite (int source, int destination, CopyState& state)
             continue;
 
         if (bytesRead < 0)
+        {
+            fail (state, errno);
             return Outcome::failed;
+        }
 
         if (bytesRead == 0)
             break;
@@ -161,7 +189,10 @@ bool emptyPipeByReading (int readEnd, int destination, juce::int64 bytesInPipe, 
         if (bytesRead < 0 && shouldRetry (errno, readEnd, POLLIN))
             continue;
 
-        if (bytesRead <= 0 || ! writeAll (destination, buffer.data(), bytesRead, state))
+        if (bytesRead <= 0)
+            return fail (state, bytesRead < 0 ? errno : EIO);
+
+        if (! writeAll (destination, buffer.data(), bytesRead, state))
             return false;
 
         bytesInPipe -= bytesRead;
@@ -184,7 +215,10 @@ Outcome emptyPipe (int readEnd, int destination, juce::int64 bytesInPipe, CopySt
 
         // A file over the size limit takes part of a splice, then refuses the rest with EFBIG.
         if (moved <= 0)
+        {
+            fail (state, moved < 0 ? errno : ENOSPC);
             return Outcome::failed;
+        }
 
         bytesInPipe -= moved;
         state.bytesCopied += moved;
@@ -225,8 +259,14 @@ Outcome copyBySplice (int source, int destination, CopyState& state)
         if (taken < 0 && shouldRetry (errno, writeEnd.get(), POLLOUT))
             continue;
 
+        if (taken < 0 && isRefusal (errno))
+            return Outcome::refused;
+
         if (taken < 0)
-            return isRefusal (errno) ? Outcome::refused : Outcome::failed;
+        {
+            fail (state, errno);
+            return Outcome::failed;
+        }
 
         if (taken == 0)
             break;
@@ -248,14 +288,37 @@ std::optional<juce::int64> copyFileBytes (const juce::File& source,
                                           juce::int64 destinationOffset,
                                           juce::int64 numBytes)
 {
+    std::error_code ignored;
+    return copyFileBytes (source, sourceOffset, destination, destinationOffset, numBytes, ignored);
+}
+
+std::optional<juce::int64> copyFileBytes (const juce::File& source,
+                                          juce::int64 sourceOffset,
+                                          const juce::File& destination,
+                                          juce::int64 destinationOffset,
+                                          juce::int64 numBytes,
+                                          std::error_code& error)
+{
+    error.clear();
+    const auto failWith = [&error] (int errorNumber) -> std::optional<juce::int64>
+    {
+        error = std::error_code (errorNumber != 0 ? errorNumber : EIO, std::generic_category());
+        return {};
+    };
+
     if (sourceOffset < 0 || destinationOffset < 0 || numBytes < 0)
-        return {};
+        return failWith (EINVAL);
 
-    const auto input = openOrdinaryFile (source, O_RDONLY);
-    const auto output = openOrdinaryFile (destination, O_WRONLY);
+    auto openError = 0;
+    const auto input = openOrdinaryFile (source, O_RDONLY, openError);
 
-    if (! input.isValid() || ! output.isValid())
-        return {};
+    if (! input.isValid())
+        return failWith (openError);
+
+    const auto output = openOrdinaryFile (destination, O_WRONLY, openError);
+
+    if (! output.isValid())
+        return failWith (openError);
 
     CopyState state { sourceOffset, destinationOffset, numBytes };
     auto outcome = copyBySplice (input.get(), output.get(), state);
@@ -265,7 +328,7 @@ std::optional<juce::int64> copyFileBytes (const juce::File& source,
         outcome = copyByReadAndWrite (input.get(), output.get(), state);
 
     if (outcome != Outcome::finished)
-        return {};
+        return failWith (state.error);
 
     return state.bytesCopied;
 }

@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <optional>
+#include <system_error>
 
 namespace platform
 {
@@ -21,5 +22,13 @@ namespace platform
                                                         const juce::File& destination,
                                                         juce::int64 destinationOffset,
                                                         juce::int64 numBytes);
+
+/** The same copy; on failure, error holds the system's reason (errno), e.g. a full disk. */
+[[nodiscard]] std::optional<juce::int64> copyFileBytes (const juce::File& source,
+                                                        juce::int64 sourceOffset,
+                                                        const juce::File& destination,
+                                                        juce::int64 destinationOffset,
+                                                        juce::int64 numBytes,
+                                                        std::error_code& error);
 
 } // namespace platform

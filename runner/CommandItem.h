@@ -11,6 +11,7 @@ struct CommandItem
     bool overwrite = false; // carried along, never read by the runner
 
     juce::StringArray arguments; // what the child is started from: program first, one entry per argument
+    juce::String notStartedReason; // set when queued: the child is not started at all, for this reason
 
     // How the item's child ended, filled in by the runner before "end item".
     bool started = false; // the program could be started

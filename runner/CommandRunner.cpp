@@ -26,7 +26,8 @@ CommandRunner::~CommandRunner()
 }
 
 void CommandRunner::addCommand (const juce::String& inputPath, const juce::String& outputPath,
-                                const juce::String& commandLine, const juce::StringArray& arguments, bool overwrite)
+                                const juce::String& commandLine, const juce::StringArray& arguments, bool overwrite,
+                                const juce::String& notStartedReason)
 {
     CommandItem item;
     item.inputPath = inputPath;
@@ -34,6 +35,7 @@ void CommandRunner::addCommand (const juce::String& inputPath, const juce::Strin
     item.commandLine = commandLine;
     item.arguments = arguments;
     item.overwrite = overwrite;
+    item.notStartedReason = notStartedReason;
 
     const juce::ScopedLock sl (queueLock);
     commandQueue.add (std::move (item));
@@ -106,6 +108,9 @@ void CommandRunner::runItem (CommandItem& item)
             item.stopped = true;
             return;
         }
+
+        if (item.notStartedReason.isNotEmpty())
+            return;
 
         childKilledByStop = false;
         item.started = childProcess.start (item.arguments);

@@ -28,9 +28,12 @@ public:
     using juce::ListenerMgr<juce::CommandRunnerListener>::addListener;
     using juce::Thread::addListener;
 
-    /** Queues one command. Only while the thread is not running. */
+    /** Queues one command. Only while the thread is not running. With a notStartedReason the item
+        is reported like any other, but its child is never started.
+    */
     void addCommand (const juce::String& inputPath, const juce::String& outputPath,
-                     const juce::String& commandLine, const juce::StringArray& arguments, bool overwrite);
+                     const juce::String& commandLine, const juce::StringArray& arguments, bool overwrite,
+                     const juce::String& notStartedReason = {});
 
     /** Takes the first queued command out; an empty item when there is none. */
     CommandItem popFrontCommand();

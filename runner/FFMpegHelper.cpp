@@ -66,7 +66,9 @@ juce::String reasonFromLine (juce::String line, const CommandItem& item)
     if (line.startsWithChar ('[') && line.contains (" @ 0x"))
         line = line.fromFirstOccurrenceOf ("] ", false, false);
 
-    for (auto& path : { item.inputPath, item.outputPath })
+    const auto partialPath = juce::FFMpegHelper::getPartialFileFor (fileFromPath (item.outputPath)).getFullPathName();
+
+    for (auto& path : { item.inputPath, item.outputPath, partialPath })
         if (path.isNotEmpty() && line.startsWith (path + ": "))
             line = line.substring (path.length() + 2);
 
@@ -97,9 +99,11 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
         return;
 
     const auto output = fileFromPath (outputPath);
+    const auto partial = getPartialFileFor (output);
 
     // Writing over the input itself would destroy it before it is read.
-    const auto outputIsInput = isSameFile (output, fileFromPath (inputPath));
+    const auto input = fileFromPath (inputPath);
+    const auto outputIsInput = isSameFile (output, input) || isSameFile (partial, input);
 
     if (outputIsInput || (platform::isFile (outputPath) && ! overwrite))
     {
@@ -113,8 +117,12 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
     if (platform::isFile (outputPath))
         output.deleteFile();
 
+    // Without its folder the converter could only fail, and would name the wrong cause.
+    juce::String notStartedReason;
+
     if (const auto folder = output.getParentDirectory(); output != juce::File() && ! folder.isDirectory())
-        folder.createDirectory();
+        if (const auto made = folder.createDirectory(); made.failed())
+            notStartedReason = juce::translate ("the output folder could not be created:") + " " + made.getErrorMessage();
 
     const auto commandLine = quote + ffmpegPath + quote + " " + preInputOptions + " -i " + quote + inputPath + quote
                              + " " + outputOptions + " " + quote + outputPath + quote + " " + trailingOptions;
@@ -124,10 +132,12 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
     arguments.add ("-i");
     arguments.add (pathArgument (inputPath));
     addWords (arguments, outputOptions);
-    arguments.add (pathArgument (outputPath));
+    // The converter writes a hidden partial file: the output's name appears only once the
+    // rewritten result is complete, so a crash never leaves a half-written file under it.
+    arguments.add (partial == juce::File() ? pathArgument (outputPath) : partial.getFullPathName());
     addWords (arguments, trailingOptions);
 
-    runner.addCommand (inputPath, outputPath, commandLine, arguments, overwrite);
+    runner.addCommand (inputPath, outputPath, commandLine, arguments, overwrite, notStartedReason);
 }
 
 void FFMpegHelper::startRunner()
@@ -191,9 +201,19 @@ void FFMpegHelper::onRunnerEvent (juce::String event, const void* data, int size
     }
 }
 
+juce::File FFMpegHelper::getPartialFileFor (const juce::File& output)
+{
+    // Still ending in ".wav", which is how the converter picks the format.
+    return output == juce::File() ? juce::File() : output.getSiblingFile ("." + output.getFileName() + ".partial.wav");
+}
+
 void FFMpegHelper::startItem (const CommandItem& item)
 {
     lastOutputLine.clear();
+
+    // Left by a run that crashed: this conversion replaces it.
+    if (const auto partial = getPartialFileFor (fileFromPath (item.outputPath)); partial.existsAsFile())
+        partial.deleteFile();
 
     const juce::ScopedLock sl (progressLock);
     progress.inputPath = item.inputPath;
@@ -256,42 +276,54 @@ juce::String FFMpegHelper::describeConverterFailure (const CommandItem& item) co
         return reason;
 
     if (! item.exitedNormally)
-        return "the converter was ended by a signal";
+        return juce::translate ("the converter was ended by a signal");
 
-    return "the converter ended with exit code " + juce::String (item.exitCode);
+    return juce::translate ("the converter ended with exit code") + " " + juce::String (item.exitCode);
 }
 
 void FFMpegHelper::finishItem (const CommandItem& item)
 {
     const auto output = fileFromPath (item.outputPath);
+    const auto partial = getPartialFileFor (output);
     const auto temporary = output == juce::File() ? juce::File()
                                                   : output.getSiblingFile ("." + output.getFileName());
     auto converted = false;
     juce::String reason;
 
     if (item.stopped)
-        reason = "stopped";
-    else if (! item.started)
-        reason = "the converter could not be started";
-    else if (! item.exitedNormally || item.exitCode != 0)
-        reason = describeConverterFailure (item);
-    else if (! fixWavHeader (output, temporary))
-        reason = "the result is not a WAV file";
-    else if (! temporary.replaceFileIn (output))
-        reason = "the result could not be put in place";
-    else
-        converted = true;
-
-    if (! converted)
     {
-        // Whatever the converter left is not a usable result. A converter that never ran left
-        // nothing, so a file at that path is not ours to remove.
-        if (temporary.existsAsFile())
-            temporary.deleteFile();
-
-        if (item.started && output.existsAsFile() && ! isSameFile (output, fileFromPath (item.inputPath)))
-            output.deleteFile();
+        reason = juce::translate ("stopped");
     }
+    else if (! item.started)
+    {
+        reason = item.notStartedReason.isNotEmpty() ? item.notStartedReason
+                                                    : juce::translate ("the converter could not be started");
+    }
+    else if (! item.exitedNormally || item.exitCode != 0)
+    {
+        reason = describeConverterFailure (item);
+    }
+    else if (const auto fixed = fixWavHeaderWithReason (partial, temporary); ! fixed.wasOk())
+    {
+        reason = fixed.outcome == WavHeaderFixResult::Outcome::notWav
+                     ? juce::translate ("the result is not a WAV file")
+                     : juce::translate ("the result could not be rewritten:") + " " + fixed.systemReason;
+    }
+    else if (! temporary.replaceFileIn (output))
+    {
+        reason = juce::translate ("the result could not be put in place");
+    }
+    else
+    {
+        converted = true;
+    }
+
+    // What the converter wrote is never a result itself, and a failure leaves nothing behind.
+    if (partial.existsAsFile())
+        partial.deleteFile();
+
+    if (! converted && temporary.existsAsFile())
+        temporary.deleteFile();
 
     const juce::ScopedLock sl (progressLock);
     progress.converted = converted;

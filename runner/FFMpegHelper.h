@@ -44,6 +44,11 @@ public:
     [[nodiscard]] const juce::String& getFfmpegPath() const noexcept { return ffmpegPath; }
     [[nodiscard]] juce::CommandRunner& getRunner() noexcept { return runner; }
 
+    /** The hidden file beside the output that the converter writes; the output itself appears
+        only when the rewritten result is renamed over it.
+    */
+    [[nodiscard]] static juce::File getPartialFileFor (const juce::File& output);
+
     void onRunnerEvent (juce::String event, const void* data, int size) override;
 
 private:

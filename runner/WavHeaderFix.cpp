@@ -3,15 +3,17 @@
 #include "platform/FileCopy.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <unistd.h>
 
 namespace
 {
 
-constexpr int copyBufferSize = 16384;
 constexpr juce::int64 largestRiffSize = 0xffffffff;
 
 std::uint16_t readUint16 (const std::uint8_t* bytes) noexcept
@@ -150,69 +152,127 @@ std::optional<SourceLayout> findChunks (juce::InputStream& input)
     return layout;
 }
 
-bool writeBytes (juce::OutputStream& output, const void* bytes, size_t numBytes)
+using Outcome = WavHeaderFixResult::Outcome;
+
+WavHeaderFixResult notWav()
 {
-    return output.write (bytes, numBytes);
+    return { Outcome::notWav, {} };
 }
 
-template <size_t size>
-bool writeBytes (juce::OutputStream& output, const std::array<std::uint8_t, size>& bytes)
+WavHeaderFixResult fileError (int errorNumber)
 {
-    return writeBytes (output, bytes.data(), bytes.size());
+    return { Outcome::fileError, juce::String (std::generic_category().message (errorNumber != 0 ? errorNumber : EIO)) };
+}
+
+WavHeaderFixResult fileError (const juce::Result& result)
+{
+    return { Outcome::fileError, result.getErrorMessage() };
+}
+
+/** Writes all the bytes at the offset, creating the file for offset 0 (it must not exist then).
+    Plain calls rather than a stream, which would report a failed write only when it closes, if
+    at all, and would hide the system's reason: 0 or the errno.
+*/
+int writeBytesAt (const juce::File& destination, juce::int64 offset, const std::uint8_t* bytes, size_t numBytes)
+{
+    const auto flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (offset == 0 ? O_CREAT | O_EXCL : 0);
+    const auto descriptor = ::open (destination.getFullPathName().toRawUTF8(), flags, 0644);
+
+    if (descriptor < 0)
+        return errno;
+
+    auto error = 0;
+
+    while (numBytes > 0)
+    {
+        const auto written = ::pwrite (descriptor, bytes, numBytes, (off_t) offset);
+
+        if (written < 0 && errno == EINTR)
+            continue;
+
+        if (written <= 0)
+        {
+            error = written < 0 ? errno : ENOSPC;
+            break;
+        }
+
+        bytes += written;
+        numBytes -= (size_t) written;
+        offset += written;
+    }
+
+    // A file system may report a full disk only when the file is closed.
+    if (::close (descriptor) != 0 && error == 0)
+        error = errno;
+
+    return error;
 }
 
 constexpr juce::int64 headersSize = RiffHeader::byteSize + PcmFmtChunk::byteSize + ChunkHeader::byteSize;
 
 /** The RIFF header, the format chunk and the "data" chunk's header. */
-bool writeHeaders (const SourceLayout& layout, const juce::File& destination)
+WavHeaderFixResult writeHeaders (const SourceLayout& layout, const juce::File& destination)
 {
-    {
-        juce::FileOutputStream output (destination, copyBufferSize);
+    RiffHeader riff;
+    riff.riffSize = (std::uint32_t) layout.riffSize();
+    const ChunkHeader dataHeader { { 'd', 'a', 't', 'a' }, (std::uint32_t) layout.dataBytes };
 
-        if (! output.openedOk() || output.getPosition() != 0)
-            return false;
+    // A WAVE file's format comes before its samples, also when the source had them the other
+    // way round.
+    std::array<std::uint8_t, (size_t) headersSize> bytes;
+    const auto riffBytes = riff.toBytes();
+    const auto fmtBytes = layout.fmt->toBytes();
+    const auto dataHeaderBytes = dataHeader.toBytes();
+    auto end = std::copy (riffBytes.begin(), riffBytes.end(), bytes.begin());
+    end = std::copy (fmtBytes.begin(), fmtBytes.end(), end);
+    std::copy (dataHeaderBytes.begin(), dataHeaderBytes.end(), end);
 
-        RiffHeader riff;
-        riff.riffSize = (std::uint32_t) layout.riffSize();
-        const ChunkHeader dataHeader { { 'd', 'a', 't', 'a' }, (std::uint32_t) layout.dataBytes };
+    if (const auto error = writeBytesAt (destination, 0, bytes.data(), bytes.size()); error != 0)
+        return fileError (error);
 
-        // A WAVE file's format comes before its samples, also when the source had them the other
-        // way round.
-        if (! writeBytes (output, riff.toBytes()) || ! writeBytes (output, layout.fmt->toBytes())
-            || ! writeBytes (output, dataHeader.toBytes()))
-            return false;
-    }
-
-    // The stream writes its buffer when it closes and reports nothing then; flush() would sync
-    // the file to the disk, which the copy does not need.
-    return destination.getSize() == headersSize;
+    return {};
 }
 
 /** The samples are copied inside the kernel, in one pass that never brings them into this
     process: through a buffer of ours every byte would be copied twice.
 */
-bool copySamples (const juce::File& source, const SourceLayout& layout, const juce::File& destination)
+WavHeaderFixResult copySamples (const juce::File& source, const SourceLayout& layout, const juce::File& destination)
 {
-    const auto copied = platform::copyFileBytes (source, layout.dataBodyPosition, destination, headersSize, layout.dataBytes);
+    std::error_code error;
+    const auto copied = platform::copyFileBytes (source, layout.dataBodyPosition, destination, headersSize, layout.dataBytes, error);
+
+    if (! copied.has_value())
+        return fileError (error.value());
 
     // Fewer bytes than the header announces: the source was cut while we copied.
-    return copied.has_value() && *copied == layout.dataBytes;
+    if (*copied != layout.dataBytes)
+        return fileError (EIO);
+
+    return {};
 }
 
-bool writePadByte (const SourceLayout& layout, const juce::File& destination)
+WavHeaderFixResult writePadByte (const SourceLayout& layout, const juce::File& destination)
 {
     if ((layout.dataBytes & 1) == 0)
-        return true;
+        return {};
 
-    // Opened on an existing file, the stream appends.
-    juce::FileOutputStream output (destination, copyBufferSize);
-    return output.openedOk() && output.getPosition() == headersSize + layout.dataBytes && output.writeByte (0);
+    const std::uint8_t pad = 0;
+
+    if (const auto error = writeBytesAt (destination, headersSize + layout.dataBytes, &pad, 1); error != 0)
+        return fileError (error);
+
+    return {};
 }
 
-bool writeFile (const juce::File& source, const SourceLayout& layout, const juce::File& destination)
+WavHeaderFixResult writeFile (const juce::File& source, const SourceLayout& layout, const juce::File& destination)
 {
-    return writeHeaders (layout, destination) && copySamples (source, layout, destination)
-           && writePadByte (layout, destination);
+    if (auto result = writeHeaders (layout, destination); ! result.wasOk())
+        return result;
+
+    if (auto result = copySamples (source, layout, destination); ! result.wasOk())
+        return result;
+
+    return writePadByte (layout, destination);
 }
 
 enum class PathKind
@@ -249,26 +309,39 @@ PathKind classifyDestination (const juce::File& destination)
                : PathKind::untouchable;
 }
 
-bool rewrite (const juce::File& source, const juce::File& destination)
+WavHeaderFixResult rewrite (const juce::File& source, const juce::File& destination)
 {
-    // A pipe or a device could block or never end.
     std::error_code error;
+    const auto sourceStatus = std::filesystem::status (pathOf (source), error);
 
-    if (! std::filesystem::is_regular_file (pathOf (source), error))
-        return false;
+    if (error)
+        return fileError (error.value());
+
+    // A pipe or a device could block or never end.
+    if (! std::filesystem::is_regular_file (sourceStatus))
+        return notWav();
 
     juce::FileInputStream input (source);
 
     if (! input.openedOk())
-        return false;
+        return fileError (input.getStatus());
 
     const auto layout = findChunks (input);
 
-    if (! layout.has_value() || ! input.getStatus().wasOk() || ! writeFile (source, *layout, destination))
-        return false;
+    if (input.getStatus().failed())
+        return fileError (input.getStatus());
 
-    // The pad byte's stream reports nothing either when it closes.
-    return destination.getSize() == layout->riffSize() + 8;
+    if (! layout.has_value())
+        return notWav();
+
+    if (const auto result = writeFile (source, *layout, destination); ! result.wasOk())
+        return result;
+
+    // Every write was checked; this guards against a file changed behind our back.
+    if (destination.getSize() != layout->riffSize() + 8)
+        return fileError (EIO);
+
+    return {};
 }
 
 } // namespace
@@ -372,27 +445,38 @@ PcmFmtChunk makePcmFmtChunk (const FmtChunk& chunk) noexcept
     return result;
 }
 
-bool fixWavHeader (const juce::File& source, const juce::File& destination)
+WavHeaderFixResult fixWavHeaderWithReason (const juce::File& source, const juce::File& destination)
 {
     if (isSameFile (source, destination))
-        return false;
+        return fileError (EINVAL);
 
     switch (classifyDestination (destination))
     {
         case PathKind::untouchable:
-            return false;
+            return fileError (destination.isDirectory() ? EISDIR : EEXIST);
         case PathKind::replaceable:
-            // The stream would append to an existing file, so it goes first.
-            if (! destination.deleteFile())
-                return false;
+        {
+            // The destination is written from its start, as a new file.
+            std::error_code error;
+
+            if (! std::filesystem::remove (pathOf (destination), error))
+                return fileError (error ? error.value() : ENOENT);
+
             break;
+        }
         case PathKind::none:
             break;
     }
 
-    if (rewrite (source, destination))
-        return true;
+    const auto result = rewrite (source, destination);
 
-    destination.deleteFile();
-    return false;
+    if (! result.wasOk())
+        destination.deleteFile();
+
+    return result;
+}
+
+bool fixWavHeader (const juce::File& source, const juce::File& destination)
+{
+    return fixWavHeaderWithReason (source, destination).wasOk();
 }

@@ -122,3 +122,22 @@ struct SubFormatGuids
     and is left alone.
 */
 [[nodiscard]] bool fixWavHeader (const juce::File& source, const juce::File& destination);
+
+/** How a rewrite ended; for a failure, why. */
+struct WavHeaderFixResult
+{
+    enum class Outcome
+    {
+        fixed,
+        notWav, // the source is not a WAV file that can be rewritten
+        fileError // a file could not be read or written (a full disk, a missing source, ...)
+    };
+
+    Outcome outcome = Outcome::fixed;
+    juce::String systemReason; // the system's own words for a file error, e.g. "No space left on device"
+
+    [[nodiscard]] bool wasOk() const noexcept { return outcome == Outcome::fixed; }
+};
+
+/** fixWavHeader, telling why it failed. */
+[[nodiscard]] WavHeaderFixResult fixWavHeaderWithReason (const juce::File& source, const juce::File& destination);

@@ -29,6 +29,18 @@ INPUT_LIST_AT = (400, 150)
 START_AT = (712, 622)
 
 
+class Checks:
+    """A test's checks: each is printed as it is made, and the failed ones are kept."""
+
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, condition, what):
+        print(("ok   " if condition else "FAIL ") + what, flush=True)
+        if not condition:
+            self.failures.append(what)
+
+
 def wait_for(condition, timeout, step=0.05):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:

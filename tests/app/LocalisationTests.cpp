@@ -56,6 +56,18 @@ const Entry entries[] = {
 const Entry addedEntries[] = {
     { "file_converte_failed", { u8"Conversion failed", u8"转换失败", u8"轉換失敗" } },
     { "file_converte_stopped", { u8"Stopped", u8"已停止", u8"已停止" } },
+
+    // The no-selection message, and the reasons the program itself gives for a failed item.
+    { "Nothing is chosen in the list", { u8"Nothing is chosen in the list", u8"列表中没有选中任何一项", u8"清單中沒有選取任何一項" } },
+    { "Choose an entry there and press Start again.", { u8"Choose an entry there and press Start again.", u8"请在其中选择一项，然后再按“开始”。", u8"請在其中選擇一項，然後再按「開始」。" } },
+    { "stopped", { u8"stopped", u8"已停止", u8"已停止" } },
+    { "the converter could not be started", { u8"the converter could not be started", u8"无法启动转换程序", u8"無法啟動轉換程式" } },
+    { "the converter was ended by a signal", { u8"the converter was ended by a signal", u8"转换程序被信号终止", u8"轉換程式被訊號終止" } },
+    { "the converter ended with exit code", { u8"the converter ended with exit code", u8"转换程序结束，退出码", u8"轉換程式結束，結束代碼" } },
+    { "the result is not a WAV file", { u8"the result is not a WAV file", u8"结果不是 WAV 文件", u8"結果不是 WAV 檔案" } },
+    { "the result could not be rewritten:", { u8"the result could not be rewritten:", u8"无法重写结果文件:", u8"無法重寫結果檔案:" } },
+    { "the result could not be put in place", { u8"the result could not be put in place", u8"无法把结果移到输出位置", u8"無法把結果移到輸出位置" } },
+    { "the output folder could not be created:", { u8"the output folder could not be created:", u8"无法创建输出文件夹:", u8"無法建立輸出資料夾:" } },
 };
 
 struct TableFile

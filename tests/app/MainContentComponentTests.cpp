@@ -2,6 +2,7 @@
 
 #include "app/OutputNaming.h"
 #include "platform/TempFolder.h"
+#include "runner/FFMpegHelper.h"
 
 #include <regex>
 
@@ -149,6 +150,7 @@ TEST_F (ContentTest, StopEndsTheRunWithoutPartialOutputAndSaysSo)
     ASSERT_TRUE (waitUntilIdle());
     EXPECT_FALSE (getOutputFileFor (input).exists());
     EXPECT_FALSE (getOutputFileFor (input).getSiblingFile (".long.wav").exists());
+    EXPECT_FALSE (juce::FFMpegHelper::getPartialFileFor (getOutputFileFor (input)).exists());
     EXPECT_EQ (logEditor().getText(), expectedLogOf (input, "Stopped") + "\n\nall done!\nYou can check then output files and close this application.");
     EXPECT_TRUE (inputList().isEnabled());
     EXPECT_TRUE (component->isInterestedInFileDrag ({ input.getFullPathName() }));
@@ -234,6 +236,53 @@ TEST_F (ContentTest, StartWithAListWithoutChoiceNamesTheListAndStartsNothing)
     EXPECT_EQ (startButton().getButtonText(), "Start");
     EXPECT_TRUE (inputList().isEnabled());
     EXPECT_FALSE (getOutputFileFor (input).getParentDirectory().exists());
+}
+
+TEST_F (ContentTest, AChineseWindowGivesItsOwnReasonsAndMessagesInChinese)
+{
+    installTranslationTable (TranslationTable::simplifiedChinese);
+
+    // A file where the output folder should go: the folder cannot be made.
+    const auto input = folder.file ("a.wav");
+    ASSERT_TRUE (makeSine (input, 0.5));
+    ASSERT_TRUE (getOutputFileFor (input).getParentDirectory().replaceWithText ("in the way"));
+    writeRealTimeConfig();
+
+    makeComponent();
+    component->filesDropped ({ input.getFullPathName() }, 0, 0);
+    click (Child::start);
+    ASSERT_TRUE (pumpUntil ([this]
+                            { return ! component->isConversionRunning() && logEditor().getText().contains (juce::String::fromUTF8 (u8"全部完成!")); },
+                            runTimeoutMs))
+        << logEditor().getText();
+
+    EXPECT_TRUE (logEditor().getText().startsWith (juce::String::fromUTF8 (u8"正在转换: ") + input.getFullPathName() + " => "
+                                                   + getOutputFileFor (input).getFullPathName() + "\n"
+                                                   + juce::String::fromUTF8 (u8"转换失败: 无法创建输出文件夹: File exists\n")))
+        << logEditor().getText();
+
+    // The alert is titled in Chinese too.
+    EXPECT_TRUE (pumpUntil ([]
+                            {
+                                auto& desktop = juce::Desktop::getInstance();
+
+                                for (int i = desktop.getNumComponents(); --i >= 0;)
+                                    if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i));
+                                        alert != nullptr && alert->getName() == juce::String::fromUTF8 (u8"注意") && alert->isCurrentlyModal())
+                                    {
+                                        alert->exitModalState (0);
+                                        return true;
+                                    }
+
+                                return false; },
+                            2000));
+
+    destroyComponent();
+    auto config = getConfigFile().loadFileAsString().replace (R"("samplerate":{"default":0)", R"("samplerate":{"default":7)");
+    ASSERT_TRUE (getConfigFile().replaceWithText (config));
+    makeComponent();
+    click (Child::start);
+    EXPECT_EQ (logEditor().getText(), juce::String::fromUTF8 (u8"列表中没有选中任何一项 \"采样率\". 请在其中选择一项，然后再按“开始”。"));
 }
 
 TEST_F (ContentTest, StartWithoutConverterSaysWhereToGetOne)

@@ -2,6 +2,10 @@
 
 #include "app/HID_Write_Thread.h"
 #include "app/MeltrowApplication.h"
+#include "app/OutputNaming.h"
+#include "runner/FFMpegHelper.h"
+
+#include <sys/resource.h>
 
 using app_tests::ContentTest;
 using testing_support::makeSine;
@@ -77,14 +81,13 @@ void expectQuitNotRefused()
     EXPECT_EQ (reader.messagesSeen, 0);
 }
 
-/** The application with its window, and a long input to convert at the pace of real time. */
-class QuitGuardTest : public ContentTest
+/** The application object started as the program starts it, with its window. */
+class ApplicationTest : public ContentTest
 {
 protected:
     void SetUp() override
     {
         ContentTest::SetUp();
-        ASSERT_TRUE (makeSine (input, 30.0));
         writeRealTimeConfig();
 
         application.initialise ({});
@@ -98,8 +101,6 @@ protected:
         ContentTest::TearDown();
     }
 
-    const juce::File input = folder.file ("long.wav");
-
     // The application object expects to be the program's own, as START_JUCE_APPLICATION makes it.
     const juce::ScopedValueSetter<juce::JUCEApplicationBase::CreateInstanceFunction> standalone {
         juce::JUCEApplicationBase::createInstance, []() -> juce::JUCEApplicationBase*
@@ -107,6 +108,19 @@ protected:
     };
     MeltrowApplication application;
     MainContentComponent* content = nullptr;
+};
+
+/** The same, with a long input to convert at the pace of real time. */
+class QuitGuardTest : public ApplicationTest
+{
+protected:
+    void SetUp() override
+    {
+        ApplicationTest::SetUp();
+        ASSERT_TRUE (makeSine (input, 30.0));
+    }
+
+    const juce::File input = folder.file ("long.wav");
 };
 
 } // namespace
@@ -163,4 +177,43 @@ TEST_F (QuitGuardTest, NoQuitPathEndsTheProgramWhileTheWorkerRuns)
 
     application.shutdown();
     EXPECT_EQ (app_tests::countConverterChildren(), 0);
+}
+
+TEST_F (ApplicationTest, AFileSizeLimitFailsTheItemWithoutEndingTheProgram)
+{
+    const auto input = folder.file ("song.wav");
+    ASSERT_TRUE (makeSine (input, 2.0));
+
+    auto* start = dynamic_cast<juce::Button*> (content->getChildComponent (0));
+    auto* log = dynamic_cast<juce::TextEditor*> (content->getChildComponent (1));
+    ASSERT_TRUE (start != nullptr && log != nullptr);
+
+    content->filesDropped ({ input.getFullPathName() }, 0, 0);
+    content->buttonClicked (start);
+    const auto partial = juce::FFMpegHelper::getPartialFileFor (getOutputFileFor (input));
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return content->isConversionRunning() && partial.existsAsFile(); },
+                            30000));
+
+    // From now on our own writes hit the limit, while the converter keeps the one it started with.
+    // Without SIGXFSZ ignored, the rewrite would end this process.
+    rlimit previous {};
+    ASSERT_EQ (::getrlimit (RLIMIT_FSIZE, &previous), 0);
+    rlimit limit = previous;
+    limit.rlim_cur = 1000;
+    ASSERT_EQ (::setrlimit (RLIMIT_FSIZE, &limit), 0);
+    const auto ended = pumpUntil ([this]
+                                  { return ! content->isConversionRunning(); },
+                                  runTimeoutMs);
+    ::setrlimit (RLIMIT_FSIZE, &previous);
+    ASSERT_TRUE (ended);
+
+    EXPECT_TRUE (pumpUntil ([log]
+                            { return log->getText().contains ("all done"); },
+                            5000));
+    EXPECT_TRUE (log->getText().contains ("Conversion failed: the result could not be rewritten: File too large")) << log->getText();
+    EXPECT_FALSE (getOutputFileFor (input).exists());
+    EXPECT_FALSE (partial.exists());
+    countNotConvertedAlerts (true);
+    application.shutdown();
 }

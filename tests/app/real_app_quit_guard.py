@@ -12,15 +12,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
-from meltrow_x11 import Meltrow, START_AT, REAL_TIME_CONFIG, wait_for  # noqa: E402
+from meltrow_x11 import Checks, Meltrow, START_AT, REAL_TIME_CONFIG, wait_for  # noqa: E402
 
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
+check = Checks()
 
 
 def main(program):
@@ -73,7 +67,7 @@ def main(program):
         app.stop()
         shutil.rmtree(root, ignore_errors=True)
 
-    return 1 if failures else 0
+    return 1 if check.failures else 0
 
 
 if __name__ == "__main__":

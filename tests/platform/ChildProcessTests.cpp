@@ -224,6 +224,23 @@ TEST (ChildProcess, KillFromAnotherThreadEndsABlockedRead)
     EXPECT_FALSE (process.kill()) << "nothing left to kill";
 }
 
+TEST (ChildProcess, ChildDiesWithTheThreadThatStartedIt)
+{
+    // The stand-in for a program that is killed: nothing of ours gets the chance to kill the child.
+    platform::ChildProcess process;
+    bool started = false;
+    std::thread starter ([&]
+                         { started = process.start ({ "sleep", "300" }); });
+    starter.join();
+
+    ASSERT_TRUE (started);
+    EXPECT_TRUE (process.waitForProcessToFinish (5000));
+    const auto status = process.getExitStatus();
+    EXPECT_TRUE (status.hasEnded);
+    EXPECT_FALSE (status.exitedNormally);
+    EXPECT_EQ (status.signal, SIGKILL);
+}
+
 TEST (ChildProcess, ConcurrentKillsWhileTheOwnerStartsAndReads)
 {
     platform::ChildProcess process;

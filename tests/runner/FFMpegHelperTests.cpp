@@ -48,6 +48,12 @@ juce::File temporaryFileOf (const juce::File& output)
     return output.getSiblingFile ("." + output.getFileName());
 }
 
+/** What the converter writes, in place of the output itself. */
+juce::File partialFileOf (const juce::File& output)
+{
+    return juce::FFMpegHelper::getPartialFileFor (output);
+}
+
 class FFMpegHelperTest : public ::testing::Test
 {
 protected:
@@ -156,15 +162,18 @@ TEST_F (FFMpegHelperTest, ConvertsEveryItemAndReportsItInOrder)
         EXPECT_NEAR (facts.durationSeconds, seconds[i], 0.05);
         EXPECT_TRUE (isPlainWav (output));
         EXPECT_FALSE (temporaryFileOf (output).exists());
+        EXPECT_FALSE (partialFileOf (output).exists());
     }
 
-    // The command line as it is shown, and the arguments the converter really gets.
+    // The command line as it is shown, and the arguments the converter really gets: it writes a
+    // hidden partial file that still ends in ".wav".
+    EXPECT_EQ (partialFileOf (outputFor (first)).getFileName(), ".first.wav.partial.wav");
     const auto item = runnerRecorder.log.named ("start item").front().item;
     const auto q = juce::String ("\"");
     EXPECT_EQ (item.commandLine, q + helper.getFfmpegPath() + q + "  -i " + q + first.getFullPathName() + q + " " + outputOptions
                                      + " " + q + outputFor (first).getFullPathName() + q + " -y");
     EXPECT_EQ (item.arguments, juce::StringArray (helper.getFfmpegPath(), "-i", first.getFullPathName(), "-ac", "1", "-acodec",
-                                                  "pcm_s16le", "-ar", "44100", outputFor (first).getFullPathName(), "-y"));
+                                                  "pcm_s16le", "-ar", "44100", partialFileOf (outputFor (first)).getFullPathName(), "-y"));
     EXPECT_EQ (helper.getFfmpegPath(), platform::getConverterFile().getFullPathName());
 
     for (auto& event : events)
@@ -277,7 +286,8 @@ TEST_F (FFMpegHelperTest, AStopMidItemLeavesNoConverterNorPartialOutputAndKeepsT
 
     helper.startRunner();
     ASSERT_TRUE (waitForTime (0.5f));
-    ASSERT_TRUE (outputFor (slow).exists()); // the converter has begun writing
+    ASSERT_TRUE (partialFileOf (outputFor (slow)).exists()); // the converter has begun writing
+    EXPECT_FALSE (outputFor (slow).exists());
 
     EXPECT_TRUE (helper.stopRunner (2000));
     EXPECT_FALSE (helper.isRunning());
@@ -289,6 +299,7 @@ TEST_F (FFMpegHelperTest, AStopMidItemLeavesNoConverterNorPartialOutputAndKeepsT
     EXPECT_EQ (stopped.failureReason, "stopped");
     EXPECT_FALSE (outputFor (slow).exists());
     EXPECT_FALSE (temporaryFileOf (outputFor (slow)).exists());
+    EXPECT_FALSE (partialFileOf (outputFor (slow)).exists());
     EXPECT_EQ (helper.getRunner().getNumQueuedCommands(), 2);
 
     // The next start runs what was left first, and counts it.
@@ -302,6 +313,77 @@ TEST_F (FFMpegHelperTest, AStopMidItemLeavesNoConverterNorPartialOutputAndKeepsT
     EXPECT_EQ (starts[2].progress.inputPath, last.getFullPathName());
     EXPECT_TRUE (ends[1].progress.converted);
     EXPECT_TRUE (ends[2].progress.converted);
+}
+
+TEST_F (FFMpegHelperTest, APartialFileLeftByACrashIsReplacedOrRemoved)
+{
+    const auto good = makeInput ("good.wav", 1.0);
+    const auto bad = temp.file ("bad.mp3");
+    ASSERT_TRUE (bad.replaceWithText ("not audio"));
+
+    for (auto& input : { good, bad })
+    {
+        ASSERT_TRUE (outputFor (input).getParentDirectory().createDirectory());
+        ASSERT_TRUE (partialFileOf (outputFor (input)).replaceWithText ("left by a program that was killed"));
+    }
+
+    // Without "-y" the converter would refuse to write over the stale file.
+    helper.addItem (good.getFullPathName(), outputFor (good).getFullPathName(), {}, outputOptions, {}, true);
+    queue (bad, outputFor (bad));
+    runToEnd();
+
+    const auto ends = recorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), 2u);
+    EXPECT_TRUE (ends[0].progress.converted) << ends[0].progress.failureReason;
+    EXPECT_TRUE (isPlainWav (outputFor (good)));
+    EXPECT_FALSE (ends[1].progress.converted);
+    EXPECT_FALSE (outputFor (bad).exists());
+
+    for (auto& input : { good, bad })
+        EXPECT_FALSE (partialFileOf (outputFor (input)).exists());
+}
+
+TEST_F (FFMpegHelperTest, AnOutputFolderThatCannotBeMadeFailsItsItemWithoutStartingTheConverter)
+{
+    testing_support::ScopedTmpfs medium (4096);
+
+    if (medium.getProblem().isNotEmpty())
+        GTEST_SKIP() << medium.getProblem();
+
+    const auto input = medium.file ("song.flac");
+    ASSERT_TRUE (testing_support::makeSine (input, 1.0));
+    ASSERT_TRUE (medium.makeReadOnly());
+
+    queue (input, outputFor (input));
+    runToEnd();
+
+    // Still an item of the run, so that the log and the alert tell the user.
+    EXPECT_EQ (recorder.log.names().joinIntoString (","), "start,start item,end item,end");
+    const auto end = recorder.log.named ("end item").front().progress;
+    EXPECT_FALSE (end.converted);
+    EXPECT_EQ (end.failureReason, "the output folder could not be created: Read-only file system");
+
+    EXPECT_FALSE (runnerRecorder.log.named ("end item").front().item.started);
+    EXPECT_TRUE (runnerRecorder.log.named ("new line").empty()) << "the converter ran";
+}
+
+TEST_F (FFMpegHelperTest, AFullDiskDuringTheRewriteGivesTheSystemsReason)
+{
+    // The converter's 2.2 MiB fit on the disk; its rewritten copy does not.
+    const testing_support::ScopedTmpfs disk (4096);
+
+    if (disk.getProblem().isNotEmpty())
+        GTEST_SKIP() << disk.getProblem();
+
+    const auto input = makeInput ("song.flac", 8.0, 48000, 2);
+    const auto output = disk.file ("KIV_Wav/song.wav");
+    helper.addItem (input.getFullPathName(), output.getFullPathName(), {}, "-acodec pcm_s24le", "-y", true);
+    runToEnd();
+
+    const auto end = recorder.log.named ("end item").front().progress;
+    EXPECT_FALSE (end.converted);
+    EXPECT_EQ (end.failureReason, "the result could not be rewritten: No space left on device");
+    EXPECT_TRUE (output.getParentDirectory().findChildFiles (juce::File::findFilesAndDirectories, false, "*").isEmpty());
 }
 
 TEST_F (FFMpegHelperTest, DestroyingAHelperMidItemLeavesNoConverterRunning)
@@ -398,7 +480,7 @@ TEST_F (FFMpegHelperTest, TurnsHowTheConverterEndedIntoAnOutcome)
         bool started, stopped, exitedNormally;
         int exitCode;
         const char* lastLine; // the converter's last words, "" for none
-        const char* output; // "wav", "text" or "" for nothing at the output path
+        const char* output; // what the converter left: "wav", "text" or "" for nothing
         bool converted;
         const char* reason;
         bool outputLeft;
@@ -419,16 +501,8 @@ TEST_F (FFMpegHelperTest, TurnsHowTheConverterEndedIntoAnOutcome)
     {
         SCOPED_TRACE (c.name);
         const auto output = temp.file ("out").getChildFile (juce::String (c.name) + ".wav");
+        const auto partial = partialFileOf (output);
         output.getParentDirectory().createDirectory();
-
-        if (juce::String (c.output) == "wav")
-        {
-            ASSERT_TRUE (sourceWav.copyFileTo (output));
-        }
-        else if (juce::String (c.output) == "text")
-        {
-            ASSERT_TRUE (output.replaceWithText ("half a result"));
-        }
 
         CommandItem item;
         item.inputPath = temp.file ("in.mp3").getFullPathName();
@@ -439,6 +513,15 @@ TEST_F (FFMpegHelperTest, TurnsHowTheConverterEndedIntoAnOutcome)
         item.exitCode = c.exitCode;
 
         helper.onRunnerEvent ("start item", &item, (int) sizeof (item));
+
+        if (juce::String (c.output) == "wav")
+        {
+            ASSERT_TRUE (sourceWav.copyFileTo (partial));
+        }
+        else if (juce::String (c.output) == "text")
+        {
+            ASSERT_TRUE (partial.replaceWithText ("half a result"));
+        }
 
         if (const auto line = juce::String (c.lastLine).replace ("<input>", item.inputPath); line.isNotEmpty())
         {
@@ -454,6 +537,7 @@ TEST_F (FFMpegHelperTest, TurnsHowTheConverterEndedIntoAnOutcome)
         EXPECT_EQ (end.progress.failureReason, c.reason);
         EXPECT_EQ (output.existsAsFile(), c.outputLeft);
         EXPECT_FALSE (temporaryFileOf (output).exists());
+        EXPECT_FALSE (partial.exists());
 
         if (c.converted)
         {

@@ -150,7 +150,8 @@ Bytes readBytes (const juce::File& file)
 
 void writeBytes (const juce::File& file, const Bytes& bytes)
 {
-    ASSERT_TRUE (file.replaceWithData (bytes.data(), bytes.size()));
+    // No bytes make an empty file, where replaceWithData would delete it.
+    ASSERT_TRUE (bytes.empty() ? file.deleteFile() && file.create().wasOk() : file.replaceWithData (bytes.data(), bytes.size()));
 }
 
 struct Chunk
@@ -364,7 +365,8 @@ TEST_P (WavHeaderFixRefuses, LeavingNoDestination)
     writeBytes (source, GetParam().source);
     writeBytes (destination, { 'o', 'l', 'd' });
 
-    EXPECT_FALSE (fixWavHeader (source, destination));
+    const auto result = fixWavHeaderWithReason (source, destination);
+    EXPECT_EQ (result.outcome, WavHeaderFixResult::Outcome::notWav) << result.systemReason;
     EXPECT_FALSE (destination.exists());
     EXPECT_EQ (readBytes (source), GetParam().source);
 }
@@ -396,6 +398,11 @@ TEST (WavHeaderFix, MissingSourceGivesFalse)
     testing_support::TemporaryFolder folder;
     EXPECT_FALSE (fixWavHeader (folder.file ("missing.wav"), folder.file ("fixed.wav")));
     EXPECT_FALSE (folder.file ("fixed.wav").exists());
+
+    // Not a file that is no WAV: one that cannot be read.
+    const auto result = fixWavHeaderWithReason (folder.file ("missing.wav"), folder.file ("fixed.wav"));
+    EXPECT_EQ (result.outcome, WavHeaderFixResult::Outcome::fileError);
+    EXPECT_EQ (result.systemReason, "No such file or directory");
 }
 
 TEST (WavHeaderFix, ReplacesAnOlderDestinationFromItsStart)
@@ -459,7 +466,7 @@ TEST (WavHeaderFix, RefusesASourceOver4GiB)
     EXPECT_FALSE (destination.exists());
 }
 
-TEST (WavHeaderFix, WriteErrorAnywhereGivesFalse)
+TEST (WavHeaderFix, WriteErrorAnywhereGivesFalseWithTheSystemsReason)
 {
     testing_support::TemporaryFolder folder;
     const auto source = folder.file ("source.wav");
@@ -470,13 +477,14 @@ TEST (WavHeaderFix, WriteErrorAnywhereGivesFalse)
     for (const rlim_t limit : { (rlim_t) 0, (rlim_t) 11, (rlim_t) 12, (rlim_t) 43, (rlim_t) 44, (rlim_t) 16384, (rlim_t) 16428, outputLength - 2, outputLength - 1 })
     {
         SCOPED_TRACE (limit);
-        bool result = true;
+        WavHeaderFixResult result;
         {
             testing_support::FileSizeLimit fullDisk (limit);
             ASSERT_TRUE (fullDisk.ok);
-            result = fixWavHeader (source, destination);
+            result = fixWavHeaderWithReason (source, destination);
         }
-        EXPECT_FALSE (result);
+        EXPECT_EQ (result.outcome, WavHeaderFixResult::Outcome::fileError);
+        EXPECT_EQ (result.systemReason, "File too large");
         EXPECT_FALSE (destination.exists());
     }
 

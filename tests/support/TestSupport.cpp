@@ -2,6 +2,10 @@
 
 #include <juce_events/juce_events.h>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+
 namespace testing_support
 {
 
@@ -14,6 +18,26 @@ TemporaryFolder::TemporaryFolder()
 TemporaryFolder::~TemporaryFolder()
 {
     folder.deleteRecursively();
+}
+
+ScopedTmpfs::ScopedTmpfs (int sizeKiB)
+    : options ("size=" + juce::String (sizeKiB) + "k,mode=0700")
+{
+    if (::mount ("tmpfs", mountPoint.get().getFullPathName().toRawUTF8(), "tmpfs", 0, options.toRawUTF8()) != 0)
+        problem = "mounting a tmpfs is not allowed here (" + juce::String (std::strerror (errno)) + ")";
+}
+
+ScopedTmpfs::~ScopedTmpfs()
+{
+    // Lazily, so that a file a failed test left open cannot keep it mounted.
+    if (problem.isEmpty())
+        ::umount2 (mountPoint.get().getFullPathName().toRawUTF8(), MNT_DETACH);
+}
+
+bool ScopedTmpfs::makeReadOnly()
+{
+    return problem.isEmpty()
+           && ::mount ("tmpfs", mountPoint.get().getFullPathName().toRawUTF8(), "tmpfs", MS_REMOUNT | MS_RDONLY, options.toRawUTF8()) == 0;
 }
 
 int runProgram (const juce::StringArray& arguments, juce::String* output, int timeoutMs)

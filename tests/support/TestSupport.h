@@ -79,4 +79,28 @@ private:
     JUCE_DECLARE_NON_COPYABLE (FileSizeLimit)
 };
 
+/** A small tmpfs of its own mounted on a fresh folder while it lives (root only), for tests of
+    a full disk or a read-only medium. Unmounted however the test ends.
+*/
+class ScopedTmpfs
+{
+public:
+    explicit ScopedTmpfs (int sizeKiB);
+    ~ScopedTmpfs();
+
+    /** Empty when mounted; otherwise why not (for GTEST_SKIP). */
+    [[nodiscard]] const juce::String& getProblem() const noexcept { return problem; }
+    [[nodiscard]] juce::File file (const juce::String& relativePath) const { return mountPoint.get().getChildFile (relativePath); }
+
+    /** Mounts it again read-only, keeping what was written. */
+    [[nodiscard]] bool makeReadOnly();
+
+private:
+    TemporaryFolder mountPoint;
+    juce::String problem;
+    juce::String options;
+
+    JUCE_DECLARE_NON_COPYABLE (ScopedTmpfs)
+};
+
 } // namespace testing_support
