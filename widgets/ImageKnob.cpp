@@ -70,9 +70,11 @@ void ImageKnob::LookAndFeelLocal::drawVectorKnob (juce::Graphics& g, int width, 
 ImageKnob::ImageKnob()
     : juce::Slider (juce::Slider::RotaryHorizontalVerticalDrag, juce::Slider::NoTextBox)
 {
+    setLookAndFeel (&localLookAndFeel);
+
+    // After the look-and-feel: a slider takes its effect from each new look-and-feel.
     shadow.setShadowProperties (juce::DropShadow (juce::Colours::black.withAlpha (0.35f), 6, { 0, 2 }));
     setComponentEffect (&shadow);
-    setLookAndFeel (&localLookAndFeel);
 }
 
 ImageKnob::~ImageKnob()

@@ -9,7 +9,8 @@ namespace juce
 
     Defaults: a rotary slider dragged horizontally or vertically, without a text box, the range
     of juce::Slider (0 to 10), no frames, drawing mode 0. A soft drop shadow is installed as the
-    component effect; it shows where the frames are transparent. When the value popup is enabled
+    component effect; it shows where the frames are transparent. A slider takes its effect from
+    its look-and-feel, so setting another look-and-feel drops the shadow. When the value popup is enabled
     (Slider::setPopupDisplayEnabled) it appears below the knob.
 */
 class ImageKnob : public juce::Slider
