@@ -129,7 +129,9 @@ void TextButtonWithIcon::LookAndFeelLocal::drawButtonText (juce::Graphics& g, ju
         textWidth = w - 3 * t - indent;
     }
 
-    g.drawFittedText (button.getButtonText(), indent, 0, textWidth, h, juce::Justification::centred, 2, 0.0f);
+    // A large corner factor can leave no room between the indents.
+    if (textWidth > 0)
+        g.drawFittedText (button.getButtonText(), indent, 0, textWidth, h, juce::Justification::centred, 2, 0.0f);
 }
 
 //==============================================================================

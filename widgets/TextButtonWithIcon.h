@@ -66,7 +66,8 @@ public:
     [[nodiscard]] bool isDrawingArrow() const noexcept { return drawArrow; }
 
     /** Corner size as a fraction of the height less 2 (0.5 gives round ends), and the text's
-        left and right indent as a fraction of the height.
+        left and right indent as a fraction of the height. When the indents leave no room, no
+        text is drawn.
     */
     void setCornerFactor (float newCornerFactor);
     [[nodiscard]] float getCornerFactor() const noexcept { return cornerFactor; }

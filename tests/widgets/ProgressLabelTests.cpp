@@ -97,17 +97,3 @@ TEST (ProgressLabel, ColoursOfAnUncolouredLabelComeFromItsLookAndFeel)
     EXPECT_EQ (drawn[0].colour, label.getLookAndFeel().findColour (juce::Label::backgroundColourId));
     EXPECT_EQ (drawn[1].colour, label.getLookAndFeel().findColour (juce::Label::textColourId));
 }
-
-TEST (ProgressLabel, ResizingLeavesTheInPlaceEditorAlone)
-{
-    juce::ProgressLabel label;
-    label.setBounds (0, 0, 100, 20);
-    label.setEditable (true);
-    label.showEditor();
-    auto* editor = label.getCurrentTextEditor();
-    ASSERT_NE (editor, nullptr);
-    const auto before = editor->getBounds();
-
-    label.setBounds (0, 0, 300, 40);
-    EXPECT_EQ (editor->getBounds(), before);
-}

@@ -42,7 +42,7 @@ public:
 
     std::vector<DrawnOperation> operations;
 
-    /** The visible operations of a kind (all kinds when none is given). */
+    /** The operations that cover some area, in drawing order. */
     [[nodiscard]] std::vector<DrawnOperation> visible() const;
     [[nodiscard]] std::vector<DrawnOperation> glyphs() const;
 
