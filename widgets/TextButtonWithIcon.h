@@ -9,7 +9,8 @@ namespace juce
     downward triangle at its right end, in colours that follow four states.
 
     The state is the first that holds of: disabled; down or toggled on; keyboard focus; normal.
-    Hovering changes nothing. Colours are looked up on the button itself (not on its parents), so
+    Down means, for the body, the flag the framework paints it with, and for the text and the
+    arrow, the button's state being Button::buttonDown. Hovering changes nothing. Colours are looked up on the button itself (not on its parents), so
     a colour set with setColour wins over the defaults that LookAndFeelLocal provides.
 
     Defaults: no arrow, cornerFactor 0.25, fontFactor 0.5, no custom typeface (every text in the
@@ -58,6 +59,8 @@ public:
     };
 
     TextButtonWithIcon();
+
+    /** The text is also the component's name, as with juce::TextButton. */
     explicit TextButtonWithIcon (const juce::String& buttonText);
     ~TextButtonWithIcon() override;
 
