@@ -6,6 +6,10 @@
 
     The menu holds its look-and-feel, and the shown menu refers to it, so keep the menu alive
     while it shows (an asynchronously shown menu falls back to the default look once it is gone).
+
+    The corners are clear only where the framework can make the menu's window translucent. On a
+    display without translucent windows the window is opaque and they show white, and a menu shown
+    inside a parent component gets LookAndFeel_V2's frame over its edge.
 */
 class RoundedPopupMenu : public juce::PopupMenu
 {

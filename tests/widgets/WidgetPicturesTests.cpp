@@ -61,6 +61,11 @@ struct ChineseCapableDefaultFace
     juce::LookAndFeel& lookAndFeel = juce::LookAndFeel::getDefaultLookAndFeel();
 };
 
+juce::Colour lookAndFeelBackground (juce::LookAndFeel& lookAndFeel)
+{
+    return sheetColour.overlaidWith (lookAndFeel.findColour (juce::PopupMenu::backgroundColourId));
+}
+
 bool isClose (juce::Colour a, juce::Colour b)
 {
     const auto near = [] (juce::uint8 x, juce::uint8 y)
@@ -289,4 +294,45 @@ TEST (WidgetPictures, RoundedPopupMenu)
     EXPECT_TRUE (isClose (sheet.getPixelAt (20 + 2, 15 + 28), background));
 
     savePicture (sheet, "rounded_popup_menu.png");
+}
+
+TEST (WidgetPictures, RoundedPopupMenuAsShown)
+{
+    RoundedPopupMenu menu;
+    menu.getLocalLookAndFeel().setCornerSize (8);
+    menu.addItem (1, "Open");
+    menu.addItem (2, "Convert all", true, true);
+    menu.addSeparator();
+    menu.addItem (3, "Disabled", false);
+    menu.addItem (4, "Quit");
+
+    // Shown inside a parent component, which needs no desktop window. There the framework draws
+    // its frame over the menu's edge (LookAndFeel_V2's resizable frame), so the corners look square.
+    juce::Component parent;
+    parent.setBounds (0, 0, 260, 200);
+    menu.showMenuAsync (juce::PopupMenu::Options().withParentComponent (&parent).withTargetScreenArea ({ 20, 20, 1, 1 }));
+    ASSERT_EQ (parent.getNumChildComponents(), 1);
+    const auto menuArea = parent.getChildComponent (0)->getBounds();
+
+    auto sheet = makeSheet (parent.getWidth(), parent.getHeight());
+    paintAt (sheet, parent);
+    savePicture (sheet, "rounded_popup_menu_shown.png");
+
+    // Drawn by the menu's own look-and-feel: its background, and the separator inset by 8.
+    const auto background = lookAndFeelBackground (menu.getLocalLookAndFeel());
+    EXPECT_TRUE (isClose (sheet.getPixelAt (menuArea.getCentreX(), menuArea.getY() + 4), background));
+
+    auto separatorRow = -1;
+
+    // Near the right edge only the separator crosses the background (inside the framework's frame).
+    for (int y = menuArea.getY() + 2; y < menuArea.getBottom() - 2 && separatorRow < 0; ++y)
+        if (! isClose (sheet.getPixelAt (menuArea.getRight() - 12, y), background))
+            separatorRow = y;
+
+    ASSERT_GT (separatorRow, 0);
+    EXPECT_FALSE (isClose (sheet.getPixelAt (menuArea.getX() + 8, separatorRow), background));
+    EXPECT_TRUE (isClose (sheet.getPixelAt (menuArea.getX() + 7, separatorRow), background));
+
+    juce::PopupMenu::dismissAllActiveMenus();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
 }
