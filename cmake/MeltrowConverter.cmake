@@ -107,6 +107,9 @@ ExternalProject_Add (meltrow_ffmpeg
     LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON LOG_OUTPUT_ON_FAILURE ON
     UPDATE_DISCONNECTED ON)
 
+# A newer source package (a Debian security update, fetched by the setup) builds it again.
+ExternalProject_Add_StepDependencies (meltrow_ffmpeg configure "${MELTROW_FFMPEG_SOURCE_DIR}/.meltrow-version")
+
 ExternalProject_Get_Property (meltrow_ffmpeg INSTALL_DIR)
 set (MELTROW_FFMPEG_PROGRAM "${INSTALL_DIR}/bin/ffmpeg")
 add_dependencies (meltrow_converter_program meltrow_ffmpeg)

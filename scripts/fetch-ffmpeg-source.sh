@@ -32,7 +32,14 @@ if ! have_sources; then
     $sudo apt-get update -qq
 fi
 
-version="$(apt-cache showsrc ffmpeg | sed -n 's/^Version: //p' | sort -V | tail -n 1)"
+# The newest version Debian offers, or the installed ffmpeg's own while it is still offered, so
+# that the machine's ffmpeg (which the tests compare with) is the same FFmpeg.
+offered="$(apt-cache showsrc ffmpeg | sed -n 's/^Version: //p' | sort -V)"
+version="$(echo "$offered" | tail -n 1)"
+installed="$(dpkg-query -W -f='${source:Version}' ffmpeg 2> /dev/null || true)"
+if [ -n "$installed" ] && echo "$offered" | grep -qxF "$installed"; then
+    version="$installed"
+fi
 if [ -z "$version" ]; then
     echo "Debian's ffmpeg source package cannot be found; run apt-get update." >&2
     exit 1
