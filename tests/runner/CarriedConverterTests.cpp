@@ -87,7 +87,7 @@ juce::MemoryBlock samplesOf (const juce::File& wav)
     return {};
 }
 
-/** One input file: its name and how the machine's ffmpeg makes it (null: a fixture). */
+/** One input file: its name and the machine's ffmpeg options that encode it. */
 struct InputCase
 {
     const char* name;
