@@ -1,6 +1,7 @@
 // Times a batch of conversions through the FFmpeg helper against the same converter command
 // lines run directly one after another, each followed by a `cp` of its output, and prints both
-// times, their ratio and the helper's cost per item. Arguments: [folder] [items] [rounds].
+// times, their ratio and the helper's cost per item.
+// Arguments: [folder] [items] [rounds] [seconds per input] [program for the direct commands].
 
 #include "platform/ChildProcess.h"
 #include "runner/ConverterUnpacker.h"
@@ -100,6 +101,8 @@ int main (int argc, char** argv)
     const auto folder = juce::File (argc > 1 ? argv[1] : "/tmp/meltrow-bench-runner");
     const auto numItems = argc > 2 ? juce::jmax (1, juce::String (argv[2]).getIntValue()) : 20;
     const auto numRounds = argc > 3 ? juce::jmax (1, juce::String (argv[3]).getIntValue()) : 3;
+    const auto inputSeconds = argc > 4 ? juce::jmax (0.1, juce::String (argv[4]).getDoubleValue()) : 30.0;
+    const juce::String directProgram (argc > 5 ? argv[5] : "");
 
     if (! unpackConverter())
     {
@@ -115,7 +118,7 @@ int main (int argc, char** argv)
     for (int i = 0; i < numItems; ++i)
     {
         const auto input = folder.getChildFile ("input" + juce::String (i) + ".flac");
-        const auto source = "sine=frequency=" + juce::String (220 + 20 * i) + ":sample_rate=48000:duration=30";
+        const auto source = "sine=frequency=" + juce::String (220 + 20 * i) + ":sample_rate=48000:duration=" + juce::String (inputSeconds);
 
         if (! run ({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", source, "-ac", "2", input.getFullPathName() }))
         {
@@ -136,14 +139,15 @@ int main (int argc, char** argv)
     { return folder.getChildFile ("direct").getChildFile ("input" + juce::String (i) + ".wav"); };
 
     // The same command lines, run by the shell one after another, each output copied once, as
-    // the helper's rewrite copies it.
+    // the helper's rewrite copies it; with another program (the machine's ffmpeg) when given.
     juce::String script ("set -e\n");
+    const auto scriptProgram = directProgram.isNotEmpty() ? directProgram : helper.getFfmpegPath();
     const auto q = juce::String ("\"");
 
     for (int i = 0; i < numItems; ++i)
     {
         const auto output = directOutput (i).getFullPathName();
-        script << q << helper.getFfmpegPath() << q << "  -i " << q << inputs[i] << q << " " << outputOptions << " " << q << output << q << " -y\n"
+        script << q << scriptProgram << q << "  -i " << q << inputs[i] << q << " " << outputOptions << " " << q << output << q << " -y\n"
                << "cp " << shellQuoted (output) << " " << shellQuoted (output + ".copy") << "\n";
     }
 
@@ -227,11 +231,16 @@ int main (int argc, char** argv)
     const auto directSeconds = median (directTimes);
     const auto ratio = helperSeconds / directSeconds;
 
-    std::printf ("%d inputs of 30 s FLAC 48 kHz stereo -> WAV 44.1 kHz 16-bit mono, median of %d rounds\n", numItems, numRounds);
+    std::printf ("%d inputs of %g s FLAC 48 kHz stereo -> WAV 44.1 kHz 16-bit mono, median of %d rounds\n", numItems,
+                 inputSeconds, numRounds);
     std::printf ("helper:              %.3f s\n", helperSeconds);
     std::printf ("runner alone:        %.3f s (no rewrite)\n", median (runnerTimes));
-    std::printf ("direct ffmpeg + cp:  %.3f s\n", directSeconds);
-    std::printf ("ratio:               %.3f (target <= 1.10)\n", ratio);
+    std::printf ("direct ffmpeg + cp:  %.3f s (%s)\n", directSeconds, scriptProgram.toRawUTF8());
+
+    if (directProgram.isEmpty())
+        std::printf ("ratio:               %.3f (target <= 1.10)\n", ratio);
+    else
+        std::printf ("ratio:               %.3f\n", ratio);
     std::printf ("overhead per item:   %.2f ms\n", (helperSeconds - directSeconds) * 1000.0 / numItems);
 
     folder.deleteRecursively();

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Meltrow needs to build, run and test, when they are missing.
+# Installs the Debian packages Meltrow needs to build, run and test, when they are missing, and
+# fetches Debian's ffmpeg source, from which the converter the program carries is built.
 set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
 
 packages=(
     build-essential cmake pkg-config git
@@ -11,6 +13,7 @@ packages=(
     rapidjson-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev
+    dpkg-dev nasm
     ffmpeg
     xvfb xauth xclip zenity imagemagick x11-utils python3 python3-xlib
     fonts-wqy-microhei fonts-dejavu-core
@@ -23,15 +26,15 @@ for package in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-fi
-
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"$top/scripts/fetch-ffmpeg-source.sh"

@@ -1,6 +1,6 @@
 #include "platform/Resources.h"
 
-#include <MeltrowResources.h>
+#include <MeltrowConverter.h>
 
 namespace platform
 {
@@ -8,7 +8,7 @@ namespace platform
 ResourceTable programResourceTable() noexcept
 {
     static const ResourceEntry entries[] = {
-        { "ZIP", 101, MeltrowResources::ffmpeg_zip, MeltrowResources::ffmpeg_zipSize },
+        { "ZIP", 101, MeltrowConverter::ffmpeg_zip, MeltrowConverter::ffmpeg_zipSize },
     };
 
     return { entries, (int) (sizeof (entries) / sizeof (entries[0])) };

@@ -127,9 +127,12 @@ TEST (ConverterUnpacker, ReplacesACopyThatIsRunningWhileOthersKeepStartingIt)
     const auto target = temp.file ("ffmpeg");
     ASSERT_TRUE (unpackInto (target).wasOk());
 
-    // One instance converts with the old copy all the time.
+    // One instance converts with the old copy all the time, reading at the input's own pace.
+    const testing_support::TemporaryFolder inputs;
+    const auto input = inputs.file ("tone.wav");
+    ASSERT_TRUE (testing_support::makeSine (input, 3.0));
     platform::ChildProcess converting;
-    ASSERT_TRUE (converting.start ({ target.getFullPathName(), "-v", "error", "-re", "-f", "lavfi", "-i", "sine=duration=3", "-f", "null", "-" }));
+    ASSERT_TRUE (converting.start ({ target.getFullPathName(), "-v", "error", "-re", "-i", input.getFullPathName(), "-f", "wav", "-y", "/dev/null" }));
 
     // Others start the program again and again while it is being replaced.
     std::atomic<bool> keepStarting { true };
