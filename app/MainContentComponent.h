@@ -82,6 +82,8 @@ private:
     void showNotConvertedAlert();
 
     std::atomic<bool> logTextChanged { false };
+    bool logTextReplaced = false; // under logLock: changed other than by extending it
+    int logLengthShown = 0; // message thread: how much of logText the log editor shows
     std::atomic<bool> someFilesNotConverted { false };
     juce::String logText;
     juce::FFMpegHelper ffmpegHelper;

@@ -1,34 +1,33 @@
 #pragma once
 
-#include <juce_events/juce_events.h>
+#include <juce_core/juce_core.h>
 
 namespace platform
 {
 
-/** Hands X events that Xlib has already read into its own queue to JUCE without delay.
+/** Hands X events that Xlib reads into its own queue on the side to JUCE without delay.
 
-    JUCE's Linux message loop waits in poll on the X connection. Xlib reads events off the
-    socket while it waits for the reply to any request (painting does this all the time), and
-    such events then sit in Xlib's queue, with nothing left to read on the socket, until more
-    data happens to arrive. A click or a clipboard request from another program can so wait
-    for seconds. Every few milliseconds this object looks at the length of Xlib's queue, a
-    counter in memory, and when it is not empty runs JUCE's handler of the X connection,
-    which dispatches the whole queue.
+    JUCE's Linux message loop waits in poll on the X connection. While Xlib waits for the
+    reply to a request (painting does this all the time), it reads the events that come first
+    into its own queue; they then sit there, with nothing left to read on the socket, until
+    more data happens to arrive, and a click or another program's clipboard request waits
+    for seconds.
 
-    Create it on the message thread; it works as long as it lives, and does nothing where
-    there is no X display.
+    While this object lives, Xlib tells it of every event it puts into its queue (through the
+    converters of the core events, which Xlib calls for each event it reads), and it posts
+    one message that runs JUCE's handler of the X connection when the queue is not empty
+    then. Nothing runs while no event arrives.
+
+    Create it on the message thread; it does nothing where there is no X display.
 */
-class X11EventQueueWaker : private juce::Timer
+class X11EventQueueWaker
 {
 public:
     X11EventQueueWaker();
-    ~X11EventQueueWaker() override;
-
-    /** How often the queue is looked at: the longest an event waits in it. */
-    static constexpr int checkIntervalMs = 5;
+    ~X11EventQueueWaker();
 
 private:
-    void timerCallback() override;
+    void* display = nullptr; // JUCE's Display, while the converters are installed
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (X11EventQueueWaker)
 };

@@ -31,32 +31,42 @@ public:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MoveCountingWindow)
 };
 
-/** Puts a pointer move over the window into Xlib's queue, as a read while waiting for a reply
-    does, without a byte more arriving on the X connection.
+/** Has a pointer move over the window read into Xlib's queue on the side, as painting does
+    while it waits for a reply, so that no byte of it is left on the X connection.
 */
-void putBackPointerMove (const MoveCountingWindow& window)
+void readPointerMoveIntoXlibsQueue (const MoveCountingWindow& window)
 {
-    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
     const auto handle = (::Window) window.getPeer()->getNativeHandle();
+
+    // Another client sends it; the server then queues it for the window's own client.
+    auto* sender = XOpenDisplay (nullptr);
+    ASSERT_NE (sender, nullptr);
 
     XEvent event {};
     event.xmotion.type = MotionNotify;
-    event.xmotion.display = display;
     event.xmotion.window = handle;
-    event.xmotion.root = DefaultRootWindow (display);
+    event.xmotion.root = DefaultRootWindow (sender);
     event.xmotion.x = 50;
     event.xmotion.y = 60;
     event.xmotion.same_screen = True;
     event.xmotion.time = CurrentTime;
+    XSendEvent (sender, handle, False, NoEventMask, &event);
+    XSync (sender, False);
+    XCloseDisplay (sender);
 
+    // The reply to this request comes after the event, so waiting for it reads the event.
+    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
     XLockDisplay (display);
-    XPutBackEvent (display, &event);
+    XSync (display, False);
+    const auto queued = XEventsQueued (display, QueuedAlready);
     XUnlockDisplay (display);
+
+    ASSERT_GT (queued, 0);
 }
 
 } // namespace
 
-TEST (X11EventQueueWaker, DispatchesAnEventAlreadyInXlibsQueue)
+TEST (X11EventQueueWaker, DispatchesAnEventReadIntoXlibsQueueOnTheSide)
 {
     platform::X11EventQueueWaker waker;
     MoveCountingWindow window;
@@ -68,7 +78,7 @@ TEST (X11EventQueueWaker, DispatchesAnEventAlreadyInXlibsQueue)
     juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
     window.moves = 0;
 
-    putBackPointerMove (window);
+    readPointerMoveIntoXlibsQueue (window);
 
     EXPECT_TRUE (testing_support::pumpUntil ([&]
                                              { return window.moves > 0; },
