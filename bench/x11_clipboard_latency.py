@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """How long another X client waits for the CLIPBOARD that Meltrow holds after Copy Output Log,
 asked again and again while Meltrow converts many short files. Prints p50, p99 and max.
-Usage: x11_clipboard_latency.py <Meltrow program> [files]  (run on an X display)"""
+Usage: x11_clipboard_latency.py <Meltrow program> [files]  (run on an X display; scripts/bench-clipboard.sh)"""
 
 import os
 import select
