@@ -12,6 +12,7 @@
 #include <MeltrowResources.h>
 
 #include <optional>
+#include <utility>
 
 namespace
 {

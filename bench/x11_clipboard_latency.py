@@ -12,13 +12,13 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
-from meltrow_x11 import Meltrow, START_AT, wait_for  # noqa: E402
+from meltrow_x11 import INPUT_LIST_AT, Meltrow, START_AT, wait_for  # noqa: E402
 
 from Xlib import X, XK  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
 
+# Where the content component puts Copy Output Log in an 800 x 650 window.
 COPY_LOG_AT = (76, 622)
-INPUT_LIST_AT = (400, 150)
 
 
 def paste_into_input_list(app, text):

@@ -46,7 +46,9 @@ void readPointerMoveIntoXlibsQueue (const MoveCountingWindow& window)
     event.xmotion.type = MotionNotify;
     event.xmotion.window = handle;
     event.xmotion.root = DefaultRootWindow (sender);
-    event.xmotion.x = 50;
+    // Somewhere new each time: JUCE passes over a move to where the pointer already is.
+    static int moves = 0;
+    event.xmotion.x = 20 + (++moves % 150);
     event.xmotion.y = 60;
     event.xmotion.same_screen = True;
     event.xmotion.time = CurrentTime;
