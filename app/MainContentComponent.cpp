@@ -14,6 +14,7 @@
 #include <MeltrowResources.h>
 
 #include <optional>
+#include <utility>
 
 namespace
 {
@@ -486,9 +487,14 @@ void MainContentComponent::setLogText (const juce::String& text, bool append)
     const juce::ScopedLock lock (logLock);
 
     if (append)
+    {
         logText += text;
+    }
     else
+    {
         logText = text;
+        logTextReplaced = true;
+    }
 
     logTextChanged = true;
 }
@@ -499,6 +505,7 @@ void MainContentComponent::timerCallback (int timerID)
         return;
 
     juce::String copy;
+    bool replaced = false;
 
     {
         const juce::ScopedLock lock (logLock);
@@ -507,6 +514,7 @@ void MainContentComponent::timerCallback (int timerID)
             return;
 
         logTextChanged = false;
+        replaced = std::exchange (logTextReplaced, false);
         copy = logText;
     }
 
@@ -515,7 +523,24 @@ void MainContentComponent::timerCallback (int timerID)
     if (logEditor == nullptr)
         return;
 
-    logEditor->setText (copy, true);
+    // Setting the whole text costs time in proportion to the log, which grows by every item;
+    // the new end alone is added when that is all that changed. A text written straight into
+    // the editor (the converter-missing message) changes its length and is replaced whole.
+    const auto length = copy.length();
+    const auto onlyGrew = ! replaced && length >= logLengthShown && logEditor->getTotalNumChars() == logLengthShown;
+
+    if (onlyGrew)
+    {
+        // The editor is read-only to the user; insertTextAtCaret still inserts.
+        logEditor->moveCaretToEnd();
+        logEditor->insertTextAtCaret (copy.substring (logLengthShown));
+    }
+    else
+    {
+        logEditor->setText (copy, true);
+    }
+
+    logLengthShown = length;
     logEditor->moveCaretToEnd();
 }
 

@@ -121,6 +121,8 @@ private:
     void clearLogEditor();
 
     std::atomic<bool> logTextChanged { false };
+    bool logTextReplaced = false; // under logLock: changed other than by extending it
+    int logLengthShown = 0; // message thread: how much of logText the log editor shows
     std::atomic<bool> someFilesNotConverted { false };
     juce::String logText;
     juce::FFMpegHelper ffmpegHelper;

@@ -25,6 +25,7 @@ MeltrowApplication::MeltrowApplication()
 
 MeltrowApplication::~MeltrowApplication()
 {
+    x11EventQueueWaker.reset();
     quitSignals.reset();
     mainWindow.reset();
 
@@ -46,6 +47,9 @@ void MeltrowApplication::initialise (const juce::String&)
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
     setUpLocalisation (lookAndFeel);
 
+    // Clicks and clipboard requests must not wait in Xlib's queue while the window is busy.
+    x11EventQueueWaker = std::make_unique<platform::X11EventQueueWaker>();
+
     mainWindow = std::make_unique<MainWindow> (getApplicationName() + " " + getApplicationVersion());
 
     // A terminal's Ctrl+C and a session's or service manager's SIGTERM are this platform's
@@ -56,6 +60,7 @@ void MeltrowApplication::initialise (const juce::String&)
 
 void MeltrowApplication::shutdown()
 {
+    x11EventQueueWaker.reset();
     quitSignals.reset();
     mainWindow.reset();
 }

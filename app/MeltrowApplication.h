@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/QuitSignals.h"
+#include "platform/X11EventQueueWaker.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -51,6 +52,7 @@ private:
     juce::LookAndFeel_V4 lookAndFeel;
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<QuitSignals> quitSignals;
+    std::unique_ptr<platform::X11EventQueueWaker> x11EventQueueWaker;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MeltrowApplication)
 };

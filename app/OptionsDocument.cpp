@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 namespace
@@ -180,13 +181,31 @@ bool isUsableGroup (const rapidjson::Value& root, const char* groupKey)
     return false;
 }
 
+// "#" ends the output options within the option string; a code holding one would cut them short.
+bool hasCodeWithSeparator (const rapidjson::Value& root, const char* groupKey)
+{
+    const auto* entries = findEntries (root, groupKey);
+
+    if (entries == nullptr)
+        return false;
+
+    for (const auto& entry : entries->GetArray())
+        if (getString (entry, "code").containsChar ('#'))
+            return true;
+
+    return false;
+}
+
 bool hasOptionsShape (const rapidjson::Value& root)
 {
-    return root.IsObject()
-           && isWellFormed (root, maximumNesting)
-           && isUsableGroup (root, sampleRateGroup.key)
-           && isUsableGroup (root, bitGroup.key)
-           && isUsableGroup (root, channelGroup.key);
+    if (! root.IsObject() || ! isWellFormed (root, maximumNesting))
+        return false;
+
+    for (const auto* groupKey : { sampleRateGroup.key, bitGroup.key, channelGroup.key })
+        if (! isUsableGroup (root, groupKey) || hasCodeWithSeparator (root, groupKey))
+            return false;
+
+    return true;
 }
 
 bool isJsonWhiteSpace (char c) noexcept

@@ -14,6 +14,24 @@ namespace
 {
 constexpr size_t copyBlockSize = 1 << 20;
 
+// Unpacking takes seconds; a partial file untouched for this long belongs to a program that
+// died while unpacking, while one that another instance is writing now stays.
+const auto stalePartialAge = juce::RelativeTime::minutes (10);
+
+juce::String getPartialFilePattern (const juce::File& target)
+{
+    return "." + target.getFileName() + "-*.part";
+}
+
+void removeStalePartialFiles (const juce::File& target)
+{
+    const auto staleBefore = juce::Time::getCurrentTime() - stalePartialAge;
+
+    for (const auto& partial : target.getParentDirectory().findChildFiles (juce::File::findFiles, false, getPartialFilePattern (target)))
+        if (partial.getLastModificationTime() < staleBefore)
+            partial.deleteFile();
+}
+
 const juce::ZipFile::ZipEntry* findProgramEntry (const juce::ZipFile& archive, const juce::String& name)
 {
     if (const auto* entry = archive.getEntry (name))
@@ -105,9 +123,11 @@ juce::Result unpackConverterArchive (const void* archiveData, size_t archiveSize
     if (entry == nullptr)
         return juce::Result::fail ("the archive holds no converter");
 
+    removeStalePartialFiles (target);
+
     // Written under a name of its own and renamed into place in one step, so that another
     // instance starting the converter meanwhile runs either the old copy or the new one.
-    const auto partial = target.getSiblingFile ("." + target.getFileName() + "-" + juce::Uuid().toString() + ".part");
+    const auto partial = target.getSiblingFile (getPartialFilePattern (target).replace ("*", juce::Uuid().toString()));
     auto result = writeEntry (archive, *entry, partial);
 
     if (result.wasOk() && ::chmod (partial.getFullPathName().toRawUTF8(), 0755) != 0)

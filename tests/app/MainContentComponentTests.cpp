@@ -194,6 +194,93 @@ TEST_F (ContentTest, ARunWithNothingToConvertEndsAtOnce)
     EXPECT_FALSE (juce::File ("/nowhere/KIV_Wav").exists());
 }
 
+TEST_F (ContentTest, TheLogEditorShowsExactlyTheLogTextAsItGrowsAndIsReplaced)
+{
+    makeComponent();
+    const auto tick = [this]
+    { component->timerCallback (0); };
+
+    // Each step changes the log text and then refreshes once: what the editor shows after it.
+    const struct
+    {
+        const char* text;
+        bool append;
+        const char* shown;
+    } steps[] = {
+        { "Converting: a => b\n", true, "Converting: a => b\n" },
+        { "Conversion successful\n\n", true, "Converting: a => b\nConversion successful\n\n" },
+        { "", true, "Converting: a => b\nConversion successful\n\n" },
+        { "Start again\n", false, "Start again\n" },
+        { "\xc3\xa9t\xc3\xa9 \xe4\xb8\xad\n", true, "Start again\n\xc3\xa9t\xc3\xa9 \xe4\xb8\xad\n" },
+        { "", false, "" },
+        { "x", true, "x" },
+    };
+
+    for (const auto& step : steps)
+    {
+        component->setLogText (juce::String::fromUTF8 (step.text), step.append);
+        tick();
+        EXPECT_EQ (logEditor().getText(), juce::String::fromUTF8 (step.shown)) << step.text;
+        EXPECT_EQ (logEditor().getCaretPosition(), logEditor().getTotalNumChars());
+    }
+
+    // Several changes within one period give one refresh showing all of them.
+    component->setLogText ("1", true);
+    component->setLogText ("2", false);
+    component->setLogText ("3", true);
+    tick();
+    EXPECT_EQ (logEditor().getText(), "23");
+
+    // A message written straight into the editor goes at the next change of the log text.
+    logEditor().setText ("ffmpeg file is not exists.", true);
+    component->setLogText ("4", true);
+    tick();
+    EXPECT_EQ (logEditor().getText(), "234");
+
+    // The user's selection in the read-only editor does not take the new text's place.
+    logEditor().setHighlightedRegion ({ 0, 2 });
+    component->setLogText ("5", true);
+    tick();
+    EXPECT_EQ (logEditor().getText(), "2345");
+    EXPECT_TRUE (logEditor().isReadOnly());
+}
+
+TEST_F (ContentTest, TwoRunsLeaveExactlyTheSecondRunsLogInTheEditorAndOnTheClipboard)
+{
+    juce::Array<juce::File> inputs;
+
+    for (auto name : { "one.wav", "two.wav", "three.wav", "four.wav" })
+    {
+        inputs.add (folder.file (name));
+        ASSERT_TRUE (makeSine (inputs.getLast(), 0.5));
+    }
+
+    const juce::String doneText = "\n\nall done!\nYou can check then output files and close this application.";
+    makeComponent();
+
+    const auto convertAndCheck = [this, &doneText] (const juce::Array<juce::File>& list)
+    {
+        juce::StringArray lines;
+        juce::String expectedLog;
+
+        for (auto& input : list)
+        {
+            lines.add (input.getFullPathName());
+            expectedLog << expectedLogOf (input, "Conversion successful");
+        }
+
+        inputList().setText (lines.joinIntoString ("\n"), true);
+        convert();
+        EXPECT_EQ (logEditor().getText(), expectedLog + doneText);
+
+        click (Child::copyLog);
+        EXPECT_EQ (readClipboardWithXclip(), expectedLog + doneText);
+    };
+
+    convertAndCheck (inputs);
+    convertAndCheck ({ inputs[3], inputs[1] });
+}
+
 TEST_F (ContentTest, OptionsComeBackAtTheNextStart)
 {
     makeComponent();

@@ -274,6 +274,8 @@ TEST_F (OptionsDocumentTest, DocumentsOfAnotherShapeGiveTheBuiltInDocument)
         { "no entry is an object", makeDocument (R"({"default":0,"value":[1,"48000",null,[]]})") },
         { "no text is a string", makeDocument (smallSampleRates, R"({"default":0,"value":[{"text":16,"code":"-acodec pcm_s16le"}]})") },
         { "only empty texts", makeDocument (smallSampleRates, smallBits, R"({"default":0,"value":[{"text":"","code":"-ac 1","value":1}]})") },
+        { "a code holding the separator \"#\"", makeDocument (R"({"default":0,"value":[{"text":"48000","code":"-ar 48000 #x"}]})") },
+        { "a code holding \"#\" in an entry not chosen", makeDocument (smallSampleRates, R"({"default":0,"value":[{"text":"16","code":"-acodec pcm_s16le"},{"text":"24","code":"#"}]})") },
     };
 
     for (const auto& c : cases)

@@ -121,6 +121,39 @@ TEST (ConverterUnpacker, ReplacesAStaleCopyWithANewFileRenamedIntoPlace)
     EXPECT_EQ (temp.get().getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 1); // no part-written file left
 }
 
+TEST (ConverterUnpacker, RemovesOnlyItsOwnStalePartialFiles)
+{
+    const testing_support::TemporaryFolder temp;
+    const auto target = temp.file ("ffmpeg");
+    const auto now = juce::Time::getCurrentTime();
+
+    const struct
+    {
+        const char* name;
+        juce::RelativeTime age;
+        bool stays;
+    } files[] = {
+        { ".ffmpeg-1f0e0c3a-dead.part", juce::RelativeTime::hours (5), false }, // of a program that died
+        { ".ffmpeg-2b.part", juce::RelativeTime::minutes (11), false },
+        { ".ffmpeg-3c.part", juce::RelativeTime::seconds (20), true }, // another instance unpacks now
+        { ".ffmpeg.part", juce::RelativeTime::hours (5), true }, // not a name unpacking gives
+        { ".ffprobe-4d.part", juce::RelativeTime::hours (5), true }, // another program's
+        { "notes.txt", juce::RelativeTime::hours (5), true },
+    };
+
+    for (const auto& f : files)
+    {
+        ASSERT_TRUE (temp.file (f.name).replaceWithText ("part-written"));
+        ASSERT_TRUE (temp.file (f.name).setLastModificationTime (now - f.age));
+    }
+
+    ASSERT_TRUE (unpackInto (target).wasOk());
+    EXPECT_TRUE (holdsPackedProgram (target));
+
+    for (const auto& f : files)
+        EXPECT_EQ (temp.file (f.name).exists(), f.stays) << f.name;
+}
+
 TEST (ConverterUnpacker, ReplacesACopyThatIsRunningWhileOthersKeepStartingIt)
 {
     const testing_support::TemporaryFolder temp;

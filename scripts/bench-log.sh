@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the output log refresh benchmark and runs it on a virtual display: the cost of one
+# refresh tick when the log holds 10,000 items. Arguments go to Google Benchmark.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+build="$("$top/scripts/build-target.sh" bench meltrow_bench_log)"
+
+if [ -n "${DISPLAY:-}" ]; then
+    "$build/bench/meltrow_bench_log" "$@"
+else
+    # JUCE windows need 24-bit colour.
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/bench/meltrow_bench_log" "$@"
+fi
