@@ -3,6 +3,7 @@
 #include "app/HID_Write_Thread.h"
 #include "app/OutputNaming.h"
 
+#include <algorithm>
 #include <regex>
 
 using app_tests::ContentTest;
@@ -65,7 +66,10 @@ TEST_F (ContentTest, WorkerConvertsItsListWithoutReplacingAnOutputAndStops)
         << progressSeen.joinIntoString ("\n");
 
     // Skipped inputs count: the good one is number 2 of 5 distinct paths.
-    EXPECT_TRUE (progressSeen.contains ("Converting:" + good.getFullPathName() + " 2/5")) << progressSeen.joinIntoString ("\n");
+    // Its first text may be replaced by its progress before it is seen on a loaded machine.
+    const auto goodIsNumberTwo = std::any_of (progressSeen.begin(), progressSeen.end(), [&good] (const juce::String& text)
+                                              { return text.startsWith ("Converting:" + good.getFullPathName()) && text.endsWith (" 2/5"); });
+    EXPECT_TRUE (goodIsNumberTwo) << progressSeen.joinIntoString ("\n");
     EXPECT_TRUE (std::regex_search (progressText().toStdString(), std::regex (R"(@[0-9]+\.[0-9]% 4/5$)"))) << progressText();
 
     // The long input's own output since it started: its header, and its progress reports
