@@ -34,12 +34,13 @@ std::atomic<bool> dispatchPosted { false };
     return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
 }
 
+constexpr int queueLookIntervalMs = 50;
+
 /** Message thread: hands whatever waits in Xlib's queue to JUCE's handler of the connection,
     which dispatches events until the queue is empty.
 */
-void dispatchQueuedEvents()
+void dispatchIfQueued()
 {
-    dispatchPosted = false;
     auto* display = getJuceDisplay();
 
     if (display == nullptr)
@@ -56,6 +57,12 @@ void dispatchQueuedEvents()
 
     if (queued > 0)
         juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (x11->xConnectionNumber (display));
+}
+
+void dispatchQueuedEvents()
+{
+    dispatchPosted = false;
+    dispatchIfQueued();
 }
 
 /** Xlib, with the display locked, on the thread that read the event: converts as before, and
@@ -93,10 +100,12 @@ X11EventQueueWaker::X11EventQueueWaker()
 
     display = juceDisplay;
     noting = true;
+    startTimer (queueLookIntervalMs);
 }
 
 X11EventQueueWaker::~X11EventQueueWaker()
 {
+    stopTimer();
     noting = false;
     auto* juceDisplay = getJuceDisplay();
 
@@ -113,6 +122,11 @@ X11EventQueueWaker::~X11EventQueueWaker()
         if (current != convertAndNoteEvent)
             XESetWireToEvent (juceDisplay, type, current);
     }
+}
+
+void X11EventQueueWaker::timerCallback()
+{
+    dispatchIfQueued();
 }
 
 } // namespace platform

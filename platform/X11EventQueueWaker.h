@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include <juce_events/juce_events.h>
 
 namespace platform
 {
@@ -16,17 +16,21 @@ namespace platform
     While this object lives, Xlib tells it of every event it puts into its queue (through the
     converters of the core events, which Xlib calls for each event it reads), and it posts
     one message that runs JUCE's handler of the X connection when the queue is not empty
-    then. Nothing runs while no event arrives.
+    then. An event that reaches the queue without being read (XPutBackEvent) passes no
+    converter: a look at the queue every 50 ms, which reads nothing from the connection,
+    catches those.
 
     Create it on the message thread; it does nothing where there is no X display.
 */
-class X11EventQueueWaker
+class X11EventQueueWaker : private juce::Timer
 {
 public:
     X11EventQueueWaker();
-    ~X11EventQueueWaker();
+    ~X11EventQueueWaker() override;
 
 private:
+    void timerCallback() override;
+
     void* display = nullptr; // JUCE's Display, while the converters are installed
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (X11EventQueueWaker)

@@ -31,45 +31,59 @@ public:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MoveCountingWindow)
 };
 
-/** Has a pointer move over the window read into Xlib's queue on the side, as painting does
-    while it waits for a reply, so that no byte of it is left on the X connection.
+/** A pointer move over the window, somewhere new each time: JUCE passes over a move to where
+    the pointer already is.
 */
-void readPointerMoveIntoXlibsQueue (const MoveCountingWindow& window)
+XEvent makePointerMove (::Display* display, ::Window window)
 {
-    const auto handle = (::Window) window.getPeer()->getNativeHandle();
-
-    // Another client sends it; the server then queues it for the window's own client.
-    auto* sender = XOpenDisplay (nullptr);
-    ASSERT_NE (sender, nullptr);
+    static int moves = 0;
 
     XEvent event {};
     event.xmotion.type = MotionNotify;
-    event.xmotion.window = handle;
-    event.xmotion.root = DefaultRootWindow (sender);
-    // Somewhere new each time: JUCE passes over a move to where the pointer already is.
-    static int moves = 0;
+    event.xmotion.display = display;
+    event.xmotion.window = window;
+    event.xmotion.root = DefaultRootWindow (display);
     event.xmotion.x = 20 + (++moves % 150);
     event.xmotion.y = 60;
     event.xmotion.same_screen = True;
     event.xmotion.time = CurrentTime;
-    XSendEvent (sender, handle, False, NoEventMask, &event);
+    return event;
+}
+
+/** Has a pointer move over the window read into Xlib's queue on the side, as painting does
+    while it waits for a reply, so that no byte of it is left on the X connection.
+*/
+void readPointerMoveIntoXlibsQueue (::Display* display, ::Window window)
+{
+    // Another client sends it; the server then queues it for the window's own client.
+    auto* sender = XOpenDisplay (nullptr);
+    ASSERT_NE (sender, nullptr);
+
+    auto event = makePointerMove (sender, window);
+    XSendEvent (sender, window, False, NoEventMask, &event);
     XSync (sender, False);
     XCloseDisplay (sender);
 
     // The reply to this request comes after the event, so waiting for it reads the event.
-    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
-    XLockDisplay (display);
     XSync (display, False);
-    const auto queued = XEventsQueued (display, QueuedAlready);
-    XUnlockDisplay (display);
+}
 
-    ASSERT_GT (queued, 0);
+/** Puts a pointer move straight into Xlib's queue, with nothing on the connection at all. */
+void putBackPointerMove (::Display* display, ::Window window)
+{
+    auto event = makePointerMove (display, window);
+    XPutBackEvent (display, &event);
 }
 
 } // namespace
 
-TEST (X11EventQueueWaker, DispatchesAnEventReadIntoXlibsQueueOnTheSide)
+TEST (X11EventQueueWaker, DispatchesAnEventInXlibsQueueThatTheConnectionDoesNotAnnounce)
 {
+    const std::pair<const char*, void (*) (::Display*, ::Window)> ways[] = {
+        { "read into the queue on the side", readPointerMoveIntoXlibsQueue },
+        { "put back into the queue", putBackPointerMove },
+    };
+
     platform::X11EventQueueWaker waker;
     MoveCountingWindow window;
 
@@ -78,11 +92,23 @@ TEST (X11EventQueueWaker, DispatchesAnEventReadIntoXlibsQueueOnTheSide)
                                              { return window.isShowing(); },
                                              5000));
     juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
-    window.moves = 0;
 
-    readPointerMoveIntoXlibsQueue (window);
+    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
+    const auto handle = (::Window) window.getPeer()->getNativeHandle();
 
-    EXPECT_TRUE (testing_support::pumpUntil ([&]
-                                             { return window.moves > 0; },
-                                             100));
+    for (const auto& [name, putIntoQueue] : ways)
+    {
+        window.moves = 0;
+
+        XLockDisplay (display);
+        putIntoQueue (display, handle);
+        const auto queued = XEventsQueued (display, QueuedAlready);
+        XUnlockDisplay (display);
+        ASSERT_GT (queued, 0) << name;
+
+        EXPECT_TRUE (testing_support::pumpUntil ([&]
+                                                 { return window.moves > 0; },
+                                                 100))
+            << name;
+    }
 }
