@@ -12,7 +12,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
-from meltrow_x11 import INPUT_LIST_AT, Meltrow, START_AT, wait_for  # noqa: E402
+from meltrow_x11 import make_sine, INPUT_LIST_AT, Meltrow, START_AT, wait_for  # noqa: E402
 
 from Xlib import X, XK  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
@@ -81,8 +81,7 @@ def main(program, count=300):
         music = os.path.join(root, "m")
         os.makedirs(music)
         first = os.path.join(music, "0.wav")
-        subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=duration=0.5",
-                        first], check=True)
+        make_sine(first, 0.5)
         paths = [first]
         for index in range(1, count):
             paths.append(os.path.join(music, f"{index}.wav"))

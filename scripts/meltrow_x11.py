@@ -41,6 +41,12 @@ class Checks:
             self.failures.append(what)
 
 
+def make_sine(path, seconds, options=()):
+    """Writes a sine tone with the machine's ffmpeg; options go before the output (codec, ...)."""
+    subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                    f"sine=frequency=440:duration={seconds}", *options, path], check=True)
+
+
 def wait_for(condition, timeout, step=0.05):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:

@@ -4,11 +4,10 @@ Usage: screenshot.py <Meltrow program> <LANG value> <output.png>  (run on an X d
 
 import os
 import shutil
-import subprocess
 import sys
 import time
 
-from meltrow_x11 import Meltrow, START_AT, wait_for
+from meltrow_x11 import make_sine, Meltrow, START_AT, wait_for
 
 EXAMPLES = [("Morning.flac", []), ("Evening.mp3", ["-codec:a", "libmp3lame"]), ("Night.wav", [])]
 
@@ -24,8 +23,7 @@ def main(program, language, output):
         paths = []
         for name, options in EXAMPLES:
             path = os.path.join(music, name)
-            subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                            "sine=frequency=440:duration=3", "-ac", "2", *options, path], check=True)
+            make_sine(path, 3, ["-ac", "2", *options])
             paths.append(path)
 
         app.start()

@@ -5,13 +5,12 @@ of that run is left, and no file stands at the output's name. Usage: real_app_cr
 import os
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
-from meltrow_x11 import Checks, Meltrow, START_AT, REAL_TIME_CONFIG, wait_for  # noqa: E402
+from meltrow_x11 import make_sine, Checks, Meltrow, START_AT, REAL_TIME_CONFIG, wait_for  # noqa: E402
 
 check = Checks()
 
@@ -33,8 +32,7 @@ def main(program):
         os.makedirs(music)
         song = os.path.join(music, "long.wav")
         output = os.path.join(music, "KIV_Wav", "long.wav")
-        subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=duration=60",
-                        song], check=True)
+        make_sine(song, 60)
         app.write_settings(REAL_TIME_CONFIG)
 
         app.start()
