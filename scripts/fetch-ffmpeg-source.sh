@@ -12,7 +12,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 # Debian's source packages are reachable only through deb-src entries; add them beside the
-# machine's own binary entries, for the same mirrors and suites, when there are none.
+# machine's own Debian entries (the files Debian itself writes, not those of other vendors'
+# repositories, which may have no sources), for the same mirrors and suites, when there are none.
 have_sources() {
     grep -qsE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' \
         /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources
@@ -20,13 +21,13 @@ have_sources() {
 if ! have_sources; then
     entries="$(mktemp)"
     trap 'rm -f "$entries"' EXIT
-    for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        if [ -f "$list" ]; then sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$list"; fi
-    done > "$entries"
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list
+    fi > "$entries"
     if [ -s "$entries" ]; then $sudo cp "$entries" /etc/apt/sources.list.d/meltrow-deb-src.list; fi
-    for list in /etc/apt/sources.list.d/*.sources; do
-        if [ -f "$list" ]; then sed 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb-src/' "$list" && echo; fi
-    done > "$entries"
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources
+    fi > "$entries"
     if [ -s "$entries" ]; then $sudo cp "$entries" /etc/apt/sources.list.d/meltrow-deb-src.sources; fi
     $sudo chmod 644 /etc/apt/sources.list.d/meltrow-deb-src.* 2> /dev/null || true
     $sudo apt-get update -qq
