@@ -75,10 +75,8 @@ def percentile(sorted_values, fraction):
 
 
 def main(program, count=300):
-    root = tempfile.mkdtemp(prefix="meltrow-clipboard-", dir="/tmp")
-    app = Meltrow(program, root)
-    try:
-        music = os.path.join(root, "m")
+    with Meltrow(program, tempfile.mkdtemp(prefix="meltrow-clipboard-", dir="/tmp")) as app:
+        music = os.path.join(app.root_folder, "m")
         os.makedirs(music)
         first = os.path.join(music, "0.wav")
         make_sine(first, 0.5)
@@ -117,11 +115,7 @@ def main(program, count=300):
         if waits:
             print(f"clipboard answer (ms): p50 {percentile(waits, 0.50):.1f}  p99 {percentile(waits, 0.99):.1f}  "
                   f"max {waits[-1]:.1f}")
-        app.request_close()
-        app.process.wait(timeout=15)
-    finally:
-        app.stop()
-        shutil.rmtree(root, ignore_errors=True)
+        app.quit()
 
 
 if __name__ == "__main__":

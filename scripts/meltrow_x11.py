@@ -3,6 +3,7 @@ finds its windows, types, clicks and asks it to close. Used by the screenshot sc
 test of the quit guard. Needs the Debian package python3-xlib (run with /usr/bin/python3)."""
 
 import os
+import shutil
 import signal
 import subprocess
 import time
@@ -47,6 +48,22 @@ def make_sine(path, seconds, options=()):
                     f"sine=frequency=440:duration={seconds}", *options, path], check=True)
 
 
+def process_state(pid):
+    """(state letter, parent pid) of a process, or None when there is no such process."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return fields[0], int(fields[1])
+    except (OSError, IndexError, ValueError):
+        return None
+
+
+def is_alive(pid):
+    """True while the process runs: neither gone nor a zombie."""
+    state = process_state(pid)
+    return state is not None and state[0] != "Z"
+
+
 def wait_for(condition, timeout, step=0.05):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -58,9 +75,11 @@ def wait_for(condition, timeout, step=0.05):
 
 
 class Meltrow:
-    """One running Meltrow with its own HOME and TMPDIR below root_folder."""
+    """One running Meltrow with its own HOME and TMPDIR below root_folder. Used in a with block,
+    it is killed if still running, and root_folder removed, when the block ends."""
 
     def __init__(self, program, root_folder, language="en_US.UTF-8"):
+        self.root_folder = root_folder
         self.display = xdisplay.Display()
         for name in DESKTOP_ATOMS:
             self.display.intern_atom(name)
@@ -189,15 +208,10 @@ class Meltrow:
         """The converter processes the program runs now."""
         children = []
         for entry in os.listdir("/proc"):
-            if not entry.isdigit():
-                continue
-            try:
-                with open(f"/proc/{entry}/stat") as f:
-                    fields = f.read().rsplit(")", 1)[1].split()
-                if int(fields[1]) == self.process.pid and fields[0] != "Z":
+            if entry.isdigit():
+                state = process_state(int(entry))
+                if state is not None and state[1] == self.process.pid and state[0] != "Z":
                     children.append(int(entry))
-            except (OSError, IndexError, ValueError):
-                continue
         return children
 
     def screenshot(self, path):
@@ -209,7 +223,19 @@ class Meltrow:
         subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
                         "-strip", path], check=True)
 
+    def quit(self):
+        """Closes the window as a user would, and waits for the program to end."""
+        self.request_close()
+        self.process.wait(timeout=15)
+
     def stop(self):
         if self.process is not None and self.process.poll() is None:
             self.process.send_signal(signal.SIGKILL)
             self.process.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.stop()
+        shutil.rmtree(self.root_folder, ignore_errors=True)

@@ -16,8 +16,7 @@ def main(program, language, output):
     # A fixed folder, so that the paths in the picture are the same at every run.
     root = "/tmp/meltrow-example-" + language.split(".")[0]
     shutil.rmtree(root, ignore_errors=True)
-    app = Meltrow(program, root, language)
-    try:
+    with Meltrow(program, root, language) as app:
         music = os.path.join(app.home, "Music")
         os.makedirs(music)
         paths = []
@@ -34,11 +33,7 @@ def main(program, language, output):
         wait_for(lambda: all(os.path.exists(o) for o in outputs) and not app.converter_children(), 30)
         time.sleep(1.0)  # the log follows within 100 ms; let everything paint
         app.screenshot(output)
-        app.request_close()
-        app.process.wait(timeout=15)
-    finally:
-        app.stop()
-        shutil.rmtree(root, ignore_errors=True)
+        app.quit()
 
 
 if __name__ == "__main__":

@@ -4,7 +4,6 @@ request and SIGTERM each show the message once and the run goes on; idle, a clos
 and writes config.json. Usage: real_app_quit_guard.py <Meltrow program>"""
 
 import os
-import shutil
 import signal
 import subprocess
 import sys
@@ -36,11 +35,9 @@ def quit_once_idle(app, timeout):
 
 
 def main(program):
-    root = tempfile.mkdtemp(prefix="meltrow-quit-", dir="/tmp")
-    app = Meltrow(program, root)
-    try:
+    with Meltrow(program, tempfile.mkdtemp(prefix="meltrow-quit-", dir="/tmp")) as app:
         # A name without characters that need shift, as it is typed in key by key.
-        music = os.path.join(root, "music")
+        music = os.path.join(app.root_folder, "music")
         os.makedirs(music)
         song = os.path.join(music, "long.wav")
         make_sine(song, 60)
@@ -75,9 +72,6 @@ def main(program):
         check(quit_once_idle(app, 15) == 0, "idle, a close request quits")
         check(os.path.isfile(app.settings_file), "quitting writes config.json")
         check(not os.path.exists(os.path.join(music, "KIV_Wav", "long.wav")), "the stopped file left no output")
-    finally:
-        app.stop()
-        shutil.rmtree(root, ignore_errors=True)
 
     return 1 if check.failures else 0
 
