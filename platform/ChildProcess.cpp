@@ -1,5 +1,7 @@
 #include "platform/ChildProcess.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -10,7 +12,6 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -23,52 +24,27 @@ namespace
 // How long one poll of the pipe waits before looking whether the child has ended.
 constexpr int pollIntervalMs = 10;
 
-/** Keeps a pipe end off 0, 1 and 2, which the child's own set-up overwrites. */
-bool moveAboveStandardDescriptors (int& fd) noexcept
+/** Keeps a descriptor off 0, 1 and 2, which the child's own set-up overwrites. */
+bool moveAboveStandardDescriptors (FileDescriptor& descriptor) noexcept
 {
-    if (fd > STDERR_FILENO)
+    if (descriptor.get() > STDERR_FILENO)
         return true;
 
-    const auto moved = ::fcntl (fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    ::close (fd);
-    fd = moved;
-    return fd >= 0;
+    descriptor.reset (::fcntl (descriptor.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1));
+    return descriptor.isValid();
 }
 
-/** A descriptor of ours, closed when it goes. */
-struct OwnedDescriptor
-{
-    explicit OwnedDescriptor (int descriptorToOwn = -1) noexcept
-        : fd (descriptorToOwn) {}
-
-    ~OwnedDescriptor() { reset(); }
-
-    void reset() noexcept
-    {
-        if (fd >= 0)
-            ::close (fd);
-
-        fd = -1;
-    }
-
-    int release() noexcept { return std::exchange (fd, -1); }
-
-    int fd;
-
-    JUCE_DECLARE_NON_COPYABLE (OwnedDescriptor)
-};
-
 /** A close-on-exec pipe whose ends stay off the standard descriptors. */
-bool makePipe (OwnedDescriptor& readEnd, OwnedDescriptor& writeEnd) noexcept
+bool makePipe (FileDescriptor& readEnd, FileDescriptor& writeEnd) noexcept
 {
     int ends[2];
 
     if (::pipe2 (ends, O_CLOEXEC) != 0)
         return false;
 
-    readEnd.fd = ends[0];
-    writeEnd.fd = ends[1];
-    return moveAboveStandardDescriptors (readEnd.fd) && moveAboveStandardDescriptors (writeEnd.fd);
+    readEnd.reset (ends[0]);
+    writeEnd.reset (ends[1]);
+    return moveAboveStandardDescriptors (readEnd) && moveAboveStandardDescriptors (writeEnd);
 }
 
 /** The places to try for a program, in the order of the PATH, as execvp would try them. */
@@ -249,16 +225,16 @@ bool ChildProcess::start (const juce::StringArray& arguments)
         return false;
 
     // Close-on-exec, so that no other child started meanwhile (by any thread) inherits them.
-    OwnedDescriptor readEnd, writeEnd, errorReadEnd, errorWriteEnd;
-    OwnedDescriptor nullInput (::open ("/dev/null", O_RDONLY | O_CLOEXEC));
+    FileDescriptor readEnd, writeEnd, errorReadEnd, errorWriteEnd;
+    FileDescriptor nullInput (::open ("/dev/null", O_RDONLY | O_CLOEXEC));
 
     if (! makePipe (readEnd, writeEnd) || ! makePipe (errorReadEnd, errorWriteEnd)
-        || ! moveAboveStandardDescriptors (nullInput.fd))
+        || ! moveAboveStandardDescriptors (nullInput))
         return false;
 
     // Only our end is non-blocking: the flag belongs to the open pipe end, which the child's
     // stdout and stderr would otherwise share.
-    ::fcntl (readEnd.fd, F_SETFL, ::fcntl (readEnd.fd, F_GETFL) | O_NONBLOCK);
+    ::fcntl (readEnd.get(), F_SETFL, ::fcntl (readEnd.get(), F_GETFL) | O_NONBLOCK);
 
     std::vector<std::string> argumentText;
 
@@ -268,9 +244,9 @@ bool ChildProcess::start (const juce::StringArray& arguments)
     ChildLaunch launch;
     launch.candidates = programCandidates (argumentText.front());
     launch.parentPid = (int) ::getpid();
-    launch.nullInput = nullInput.fd;
-    launch.outputPipe = writeEnd.fd;
-    launch.errorPipe = errorWriteEnd.fd;
+    launch.nullInput = nullInput.get();
+    launch.outputPipe = writeEnd.get();
+    launch.errorPipe = errorWriteEnd.get();
 
     for (auto& text : argumentText)
         launch.argv.push_back (text.data());
@@ -285,7 +261,7 @@ bool ChildProcess::start (const juce::StringArray& arguments)
     if (newPid < 0)
         return false;
 
-    if (readStartError (errorReadEnd.fd) != 0)
+    if (readStartError (errorReadEnd.get()) != 0)
     {
         while (::waitpid (newPid, nullptr, 0) < 0 && errno == EINTR)
         {

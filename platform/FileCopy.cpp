@@ -1,12 +1,13 @@
 #include "platform/FileCopy.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace platform
@@ -20,31 +21,6 @@ constexpr juce::int64 plainCopyBufferSize = 16384;
 // Through a small pipe the system calls cost what copying through a buffer of our own would;
 // through 1 MiB the copy runs as fast as the kernel's own file copy.
 constexpr int wantedPipeSize = 1 << 20;
-
-/** Closes the descriptor it holds. */
-class FileDescriptor
-{
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor (int descriptorToOwn) noexcept
-        : descriptor (descriptorToOwn) {}
-    FileDescriptor (FileDescriptor&& other) noexcept
-        : descriptor (std::exchange (other.descriptor, -1)) {}
-
-    ~FileDescriptor()
-    {
-        if (descriptor >= 0)
-            ::close (descriptor);
-    }
-
-    [[nodiscard]] int get() const noexcept { return descriptor; }
-    [[nodiscard]] bool isValid() const noexcept { return descriptor >= 0; }
-
-private:
-    int descriptor = -1;
-
-    JUCE_DECLARE_NON_COPYABLE (FileDescriptor)
-};
 
 /** Opens an ordinary file only: a pipe or a device could block or never end. */
 FileDescriptor openOrdinaryFile (const juce::File& file, int accessMode, int& error)
