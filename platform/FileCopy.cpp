@@ -102,25 +102,34 @@ bool shouldRetry (int error, int pipeEnd, short events) noexcept
     return error == EINTR || error == EAGAIN;
 }
 
-bool writeAll (int destination, const char* bytes, juce::int64 numBytes, CopyState& state)
+/** Writes all the bytes at the offset and moves it past what was written: 0, or the errno. */
+int writeAllAt (int destination, const char* bytes, juce::int64 numBytes, loff_t& offset) noexcept
 {
     while (numBytes > 0)
     {
-        const auto written = ::pwrite (destination, bytes, (size_t) numBytes, state.destinationOffset);
+        const auto written = ::pwrite (destination, bytes, (size_t) numBytes, offset);
 
         if (written < 0 && errno == EINTR)
             continue;
 
         if (written <= 0)
-            return fail (state, written < 0 ? errno : ENOSPC);
+            return written < 0 ? errno : ENOSPC;
 
         bytes += written;
         numBytes -= written;
-        state.destinationOffset += written;
-        state.bytesCopied += written;
+        offset += written;
     }
 
-    return true;
+    return 0;
+}
+
+bool writeAll (int destination, const char* bytes, juce::int64 numBytes, CopyState& state)
+{
+    const auto start = state.destinationOffset;
+    const auto error = writeAllAt (destination, bytes, numBytes, state.destinationOffset);
+    state.bytesCopied += state.destinationOffset - start;
+
+    return error == 0 || fail (state, error);
 }
 
 Outcome copyByReadAndWrite (int source, int destination, CopyState& state)
@@ -307,6 +316,27 @@ std::optional<juce::int64> copyFileBytes (const juce::File& source,
         return failWith (state.error);
 
     return state.bytesCopied;
+}
+
+int writeFileBytes (const juce::File& file, juce::int64 offset, const void* bytes, size_t numBytes, bool createNew)
+{
+    if (offset < 0)
+        return EINVAL;
+
+    const auto flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (createNew ? O_CREAT | O_EXCL : 0);
+    FileDescriptor output (::open (file.getFullPathName().toRawUTF8(), flags, 0644));
+
+    if (! output.isValid())
+        return errno;
+
+    loff_t position = offset;
+    auto error = writeAllAt (output.get(), static_cast<const char*> (bytes), (juce::int64) numBytes, position);
+
+    // A file system may report a full disk only when the file is closed.
+    if (::close (output.release()) != 0 && error == 0)
+        error = errno;
+
+    return error;
 }
 
 } // namespace platform

@@ -31,4 +31,11 @@ namespace platform
                                                         juce::int64 numBytes,
                                                         std::error_code& error);
 
+/** Writes all the bytes into the file at the offset; with createNew the file is made, and must
+    not exist yet, otherwise it must exist. Plain system calls, so that every failure is seen,
+    also the one a file system reports only when the file is closed. Returns 0, or the errno of
+    the failure (ENOSPC for a full disk, EFBIG beyond a file-size limit, ...).
+*/
+[[nodiscard]] int writeFileBytes (const juce::File& file, juce::int64 offset, const void* bytes, size_t numBytes, bool createNew);
+
 } // namespace platform

@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <system_error>
-#include <unistd.h>
 
 namespace
 {
@@ -169,45 +167,6 @@ WavHeaderFixResult fileError (const juce::Result& result)
     return { Outcome::fileError, result.getErrorMessage() };
 }
 
-/** Writes all the bytes at the offset, creating the file for offset 0 (it must not exist then).
-    Plain calls rather than a stream, which would report a failed write only when it closes, if
-    at all, and would hide the system's reason: 0 or the errno.
-*/
-int writeBytesAt (const juce::File& destination, juce::int64 offset, const std::uint8_t* bytes, size_t numBytes)
-{
-    const auto flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (offset == 0 ? O_CREAT | O_EXCL : 0);
-    const auto descriptor = ::open (destination.getFullPathName().toRawUTF8(), flags, 0644);
-
-    if (descriptor < 0)
-        return errno;
-
-    auto error = 0;
-
-    while (numBytes > 0)
-    {
-        const auto written = ::pwrite (descriptor, bytes, numBytes, (off_t) offset);
-
-        if (written < 0 && errno == EINTR)
-            continue;
-
-        if (written <= 0)
-        {
-            error = written < 0 ? errno : ENOSPC;
-            break;
-        }
-
-        bytes += written;
-        numBytes -= (size_t) written;
-        offset += written;
-    }
-
-    // A file system may report a full disk only when the file is closed.
-    if (::close (descriptor) != 0 && error == 0)
-        error = errno;
-
-    return error;
-}
-
 constexpr juce::int64 headersSize = RiffHeader::byteSize + PcmFmtChunk::byteSize + ChunkHeader::byteSize;
 
 /** The RIFF header, the format chunk and the "data" chunk's header. */
@@ -227,7 +186,7 @@ WavHeaderFixResult writeHeaders (const SourceLayout& layout, const juce::File& d
     end = std::copy (fmtBytes.begin(), fmtBytes.end(), end);
     std::copy (dataHeaderBytes.begin(), dataHeaderBytes.end(), end);
 
-    if (const auto error = writeBytesAt (destination, 0, bytes.data(), bytes.size()); error != 0)
+    if (const auto error = platform::writeFileBytes (destination, 0, bytes.data(), bytes.size(), true); error != 0)
         return fileError (error);
 
     return {};
@@ -258,7 +217,7 @@ WavHeaderFixResult writePadByte (const SourceLayout& layout, const juce::File& d
 
     const std::uint8_t pad = 0;
 
-    if (const auto error = writeBytesAt (destination, headersSize + layout.dataBytes, &pad, 1); error != 0)
+    if (const auto error = platform::writeFileBytes (destination, headersSize + layout.dataBytes, &pad, 1, false); error != 0)
         return fileError (error);
 
     return {};
