@@ -41,4 +41,13 @@ juce::int64 fileSize (const juce::String& path)
     return (juce::int64) info.st_size;
 }
 
+bool isSameFile (const juce::String& pathA, const juce::String& pathB)
+{
+    if (pathA == pathB)
+        return true;
+
+    struct stat infoA, infoB;
+    return statPath (pathA, infoA) && statPath (pathB, infoB) && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+}
+
 } // namespace platform

@@ -17,4 +17,7 @@ namespace platform
 /** The size in bytes of the file at the path, or -1 when it cannot be read. */
 [[nodiscard]] juce::int64 fileSize (const juce::String& path);
 
+/** True when both paths are the same text or lead to one file on disk, through links too. */
+[[nodiscard]] bool isSameFile (const juce::String& pathA, const juce::String& pathB);
+
 } // namespace platform

@@ -6,28 +6,10 @@
 #include "platform/TempFolder.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 namespace
 {
 const juce::String quote ("\"");
-
-/** True when both paths lead to one file on disk, links included. */
-bool isSameFile (const juce::File& a, const juce::File& b)
-{
-    if (a == juce::File() || b == juce::File())
-        return false;
-
-    if (a == b)
-        return true;
-
-    struct stat infoA, infoB;
-
-    return ::stat (a.getFullPathName().toRawUTF8(), &infoA) == 0
-           && ::stat (b.getFullPathName().toRawUTF8(), &infoB) == 0
-           && infoA.st_dev == infoB.st_dev
-           && infoA.st_ino == infoB.st_ino;
-}
 
 /** The converter's output as text; bytes that are not UTF-8 (a name in another encoding)
     become question marks rather than spoiling the whole line.
@@ -103,7 +85,8 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
 
     // Writing over the input itself would destroy it before it is read.
     const auto input = fileFromPath (inputPath);
-    const auto outputIsInput = isSameFile (output, input) || isSameFile (partial, input);
+    const auto outputIsInput = platform::isSameFile (output.getFullPathName(), input.getFullPathName())
+                               || platform::isSameFile (partial.getFullPathName(), input.getFullPathName());
 
     if (outputIsInput || (platform::isFile (outputPath) && ! overwrite))
     {

@@ -1,5 +1,6 @@
 #include "runner/WavHeaderFix.h"
 
+#include "platform/FileAttributes.h"
 #include "platform/FileCopy.h"
 
 #include <algorithm>
@@ -246,12 +247,6 @@ std::filesystem::path pathOf (const juce::File& file)
     return file.getFullPathName().toStdString();
 }
 
-bool isSameFile (const juce::File& source, const juce::File& destination)
-{
-    std::error_code error;
-    return source == destination || std::filesystem::equivalent (pathOf (source), pathOf (destination), error);
-}
-
 PathKind classifyDestination (const juce::File& destination)
 {
     std::error_code error;
@@ -406,7 +401,7 @@ PcmFmtChunk makePcmFmtChunk (const FmtChunk& chunk) noexcept
 
 WavHeaderFixResult fixWavHeaderWithReason (const juce::File& source, const juce::File& destination)
 {
-    if (isSameFile (source, destination))
+    if (platform::isSameFile (source.getFullPathName(), destination.getFullPathName()))
         return fileError (EINVAL);
 
     switch (classifyDestination (destination))
