@@ -56,8 +56,7 @@ void RoundedPopupMenu::LookAndFeelLocal::drawPopupMenuItem (juce::Graphics& g, c
     if (! isActive)
         g.setOpacity (0.3f);
 
-    auto font = juce::KitFont::isPureAscii (text) ? getPopupMenuFont()
-                                                  : juce::Font ((float) fontHeight, juce::Font::plain);
+    auto font = juce::KitFont::forText (text, typeface, (float) fontHeight);
     const auto maxFontHeight = (float) area.getHeight() / 1.3f;
 
     if (font.getHeight() > maxFontHeight)
