@@ -489,11 +489,13 @@ void MainContentComponent::setLogText (const juce::String& text, bool append)
     if (append)
     {
         logText += text;
+        logTextNotShown += text;
     }
     else
     {
         logText = text;
         logTextReplaced = true;
+        logTextNotShown.clear();
     }
 
     logTextChanged = true;
@@ -504,8 +506,16 @@ void MainContentComponent::timerCallback (int timerID)
     if (timerID != logTimerId)
         return;
 
-    juce::String copy;
-    bool replaced = false;
+    if (logEditor == nullptr)
+        return;
+
+    // Setting the whole text costs time in proportion to the log, which grows by every item;
+    // the new end alone is added when that is all that changed. A text written straight into
+    // the editor (the converter-missing message) changes its length and is replaced whole.
+    // This timer runs on the message thread, which owns the editor.
+    const auto editorShowsLog = logEditor->getTotalNumChars() == logLengthShown;
+    juce::String wholeText, addedText;
+    bool replaceWhole = false;
 
     {
         const juce::ScopedLock lock (logLock);
@@ -514,33 +524,33 @@ void MainContentComponent::timerCallback (int timerID)
             return;
 
         logTextChanged = false;
-        replaced = std::exchange (logTextReplaced, false);
-        copy = logText;
+        replaceWhole = std::exchange (logTextReplaced, false) || ! editorShowsLog;
+
+        // Only the new end is taken: a copy of the whole log would make the next extension of
+        // it copy every character once more.
+        if (replaceWhole)
+            wholeText = logText;
+        else
+            addedText = logTextNotShown;
+
+        logTextNotShown.clear();
     }
 
     const juce::MessageManagerLock messageManagerLock;
 
-    if (logEditor == nullptr)
-        return;
-
-    // Setting the whole text costs time in proportion to the log, which grows by every item;
-    // the new end alone is added when that is all that changed. A text written straight into
-    // the editor (the converter-missing message) changes its length and is replaced whole.
-    const auto length = copy.length();
-    const auto onlyGrew = ! replaced && length >= logLengthShown && logEditor->getTotalNumChars() == logLengthShown;
-
-    if (onlyGrew)
+    if (replaceWhole)
     {
-        // The editor is read-only to the user; insertTextAtCaret still inserts.
-        logEditor->moveCaretToEnd();
-        logEditor->insertTextAtCaret (copy.substring (logLengthShown));
+        logEditor->setText (wholeText, true);
+        logLengthShown = wholeText.length();
     }
     else
     {
-        logEditor->setText (copy, true);
+        // The editor is read-only to the user; insertTextAtCaret still inserts.
+        logEditor->moveCaretToEnd();
+        logEditor->insertTextAtCaret (addedText);
+        logLengthShown += addedText.length();
     }
 
-    logLengthShown = length;
     logEditor->moveCaretToEnd();
 }
 

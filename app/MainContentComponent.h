@@ -125,6 +125,7 @@ private:
     int logLengthShown = 0; // message thread: how much of logText the log editor shows
     std::atomic<bool> someFilesNotConverted { false };
     juce::String logText;
+    juce::String logTextNotShown; // under logLock: what extended logText since the last refresh
     juce::FFMpegHelper ffmpegHelper;
     juce::CriticalSection logLock;
     juce::CriticalSection workerProcessLock; // keeps a kill of the worker's child and a start apart
