@@ -12,13 +12,7 @@ runs="${1:-10}"
 build="$("$top/scripts/build-target.sh" bench meltrow_bench_runner)"
 machine=/usr/bin/ffmpeg
 
-if ! command -v hyperfine > /dev/null; then
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo="sudo"
-    fi
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends hyperfine
-fi
+"$top/scripts/install-packages.sh" hyperfine
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -6,13 +6,7 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 output="$top/tests/runner/fixtures/tone.ape"
 
-if ! command -v jmac > /dev/null; then
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo="sudo"
-    fi
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends default-jre-headless libjmac-java
-fi
+"$top/scripts/install-packages.sh" default-jre-headless libjmac-java
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
