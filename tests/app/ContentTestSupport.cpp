@@ -4,8 +4,6 @@
 #include "app/OutputNaming.h"
 #include "platform/TempFolder.h"
 
-#include <unistd.h>
-
 namespace app_tests
 {
 
@@ -158,22 +156,7 @@ bool waitForWorkerToEnd (int timeoutMs)
 
 int countConverterChildren()
 {
-    const auto ourId = juce::String ((int) getpid());
-    const auto converterName = platform::getConverterFile().getFileName();
-    auto count = 0;
-
-    for (const auto& entry : juce::RangedDirectoryIterator (juce::File ("/proc"), false, "*", juce::File::findDirectories))
-    {
-        // "<pid> (<name>) <state> <parent's pid> ...", where the name may hold blanks and parentheses.
-        const auto stat = entry.getFile().getChildFile ("stat").loadFileAsString();
-        const auto name = stat.fromFirstOccurrenceOf ("(", false, false).upToLastOccurrenceOf (")", false, false);
-        const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false), true);
-
-        if (fields.size() > 1 && fields[1] == ourId && name == converterName)
-            ++count;
-    }
-
-    return count;
+    return testing_support::countOwnChildren (platform::getConverterFile().getFileName());
 }
 
 } // namespace app_tests

@@ -55,31 +55,6 @@ void expectNoConverter()
     EXPECT_EQ (platform::getConverterFile(), juce::File());
 }
 
-/** A tmpfs mounted noexec, as hardened machines mount /tmp; unmounted when the test ends. */
-class NoexecMount
-{
-public:
-    explicit NoexecMount (const juce::File& where)
-        : mountPoint (where)
-    {
-        mountPoint.createDirectory();
-        mounted = ::mount ("tmpfs", mountPoint.getFullPathName().toRawUTF8(), "tmpfs",
-                           MS_NOEXEC | MS_NOSUID | MS_NODEV, "mode=0700,size=1m")
-                  == 0;
-    }
-
-    ~NoexecMount()
-    {
-        if (mounted)
-            ::umount2 (mountPoint.getFullPathName().toRawUTF8(), MNT_DETACH);
-    }
-
-    const juce::File mountPoint;
-    bool mounted = false;
-
-    JUCE_DECLARE_NON_COPYABLE (NoexecMount)
-};
-
 class TempFolderTest : public ::testing::Test
 {
 protected:
@@ -292,12 +267,13 @@ TEST_F (TempFolderTest, PrivateFolderIsMadeOrRefused)
 
 TEST_F (TempFolderTest, NoexecTempFolderSendsTheConverterToThePrivateCache)
 {
-    const NoexecMount noexec (scratch.file ("noexec"));
+    // A tmpfs mounted noexec, as hardened machines mount /tmp.
+    const testing_support::ScopedTmpfs noexec (1024, MS_NOEXEC | MS_NOSUID | MS_NODEV);
 
-    if (! noexec.mounted)
-        GTEST_SKIP() << "mounting a tmpfs needs root";
+    if (noexec.getProblem().isNotEmpty())
+        GTEST_SKIP() << noexec.getProblem();
 
-    environment.set (tmpdirName, noexec.mountPoint);
+    environment.set (tmpdirName, noexec.getFolder());
 
     // The temporary folder itself stays usable for other files.
     EXPECT_TRUE (platform::getTempFolder().isUsable());
@@ -343,7 +319,7 @@ TEST_F (TempFolderTest, NoexecTempFolderSendsTheConverterToThePrivateCache)
     // A cache on the same noexec file system is no way out.
     {
         testing_support::ScopedEnvironment caseEnvironment;
-        caseEnvironment.set ("XDG_CACHE_HOME", noexec.mountPoint.getChildFile ("cache"));
+        caseEnvironment.set ("XDG_CACHE_HOME", noexec.file ("cache"));
         expectNoConverter();
     }
 }

@@ -238,7 +238,7 @@ TEST_F (CommandRunnerTest, AStopKillsTheRunningChildEndsTheRunAndKeepsTheRestQue
     ASSERT_TRUE (waitForLine ("ready"));
 
     EXPECT_TRUE (runner.stopRunning (2000));
-    EXPECT_EQ (runner_tests::countOwnChildren ("sleep"), 0);
+    EXPECT_EQ (testing_support::countOwnChildren ("sleep"), 0);
     EXPECT_EQ (recorder.log.names(), juce::StringArray ({ "start", "start item", "new line", "end item", "end all" }));
 
     const auto killed = recorder.log.named ("end item").front().item;
@@ -297,7 +297,7 @@ TEST_F (CommandRunnerTest, ARunnerThreadOutlivingTheWaitStillEndsTheRunLater)
     EXPECT_TRUE (runner.waitForThreadToExit (5000));
     EXPECT_EQ (recorder.log.names(), juce::StringArray ({ "start", "start item", "new line", "end item", "end all" }));
     EXPECT_EQ (runner.getNumQueuedCommands(), 1);
-    EXPECT_EQ (runner_tests::countOwnChildren ("sleep"), 0);
+    EXPECT_EQ (testing_support::countOwnChildren ("sleep"), 0);
 }
 
 TEST (CommandRunner, DestroyingARunningRunnerLeavesNoChildBehind)
@@ -312,6 +312,6 @@ TEST (CommandRunner, DestroyingARunningRunnerLeavesNoChildBehind)
         ASSERT_TRUE (recorder.log.waitForEvent ("new line", runTimeoutMs));
     }
 
-    EXPECT_EQ (runner_tests::countOwnChildren ("sleep"), 0);
+    EXPECT_EQ (testing_support::countOwnChildren ("sleep"), 0);
     EXPECT_EQ (recorder.log.names().joinIntoString (","), "start,start item,new line,end item,end all");
 }

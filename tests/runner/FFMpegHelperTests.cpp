@@ -291,7 +291,7 @@ TEST_F (FFMpegHelperTest, AStopMidItemLeavesNoConverterNorPartialOutputAndKeepsT
 
     EXPECT_TRUE (helper.stopRunner (2000));
     EXPECT_FALSE (helper.isRunning());
-    EXPECT_EQ (runner_tests::countOwnChildren (platform::programFileName ("ffmpeg")), 0);
+    EXPECT_EQ (testing_support::countOwnChildren (platform::programFileName ("ffmpeg")), 0);
     EXPECT_EQ (recorder.log.names().strings.getLast(), "end");
 
     const auto stopped = recorder.log.named ("end item").front().progress;
@@ -399,7 +399,7 @@ TEST_F (FFMpegHelperTest, DestroyingAHelperMidItemLeavesNoConverterRunning)
         ASSERT_TRUE (ownRecorder.log.waitForEvent ("time", runTimeoutMs));
     }
 
-    EXPECT_EQ (runner_tests::countOwnChildren (platform::programFileName ("ffmpeg")), 0);
+    EXPECT_EQ (testing_support::countOwnChildren (platform::programFileName ("ffmpeg")), 0);
     EXPECT_EQ (ownRecorder.log.names().strings.getLast(), "end");
     EXPECT_FALSE (outputFor (slow).exists());
 }

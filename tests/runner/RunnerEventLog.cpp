@@ -1,7 +1,5 @@
 #include "RunnerEventLog.h"
 
-#include <unistd.h>
-
 namespace runner_tests
 {
 
@@ -110,25 +108,6 @@ void HelperRecorder::onRunnerEvent (juce::String event, const void* data, int si
     }
 
     log.add (std::move (recorded));
-}
-
-int countOwnChildren (const juce::String& programName)
-{
-    const auto ownId = juce::String ((int) ::getpid());
-    auto count = 0;
-
-    for (const auto& entry : juce::RangedDirectoryIterator (juce::File ("/proc"), false, "*", juce::File::findDirectories))
-    {
-        // /proc/<pid>/stat: "pid (name) state ppid ..."; the name may hold blanks and brackets.
-        const auto stat = entry.getFile().getChildFile ("stat").loadFileAsString();
-        const auto name = stat.fromFirstOccurrenceOf ("(", false, false).upToLastOccurrenceOf (")", false, false);
-        const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false), true);
-
-        if (name == programName.substring (0, 15) && fields.size() > 1 && fields[1] == ownId)
-            ++count;
-    }
-
-    return count;
 }
 
 } // namespace runner_tests

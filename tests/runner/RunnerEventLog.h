@@ -69,7 +69,4 @@ public:
     EventLog log;
 };
 
-/** Children of this test process whose program name is the given one (zombies included). */
-int countOwnChildren (const juce::String& programName);
-
 } // namespace runner_tests

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/mount.h>
+#include <unistd.h>
 
 namespace testing_support
 {
@@ -20,10 +21,10 @@ TemporaryFolder::~TemporaryFolder()
     folder.deleteRecursively();
 }
 
-ScopedTmpfs::ScopedTmpfs (int sizeKiB)
-    : options ("size=" + juce::String (sizeKiB) + "k,mode=0700")
+ScopedTmpfs::ScopedTmpfs (int sizeKiB, unsigned long mountFlags)
+    : options ("size=" + juce::String (sizeKiB) + "k,mode=0700"), flags (mountFlags)
 {
-    if (::mount ("tmpfs", mountPoint.get().getFullPathName().toRawUTF8(), "tmpfs", 0, options.toRawUTF8()) != 0)
+    if (::mount ("tmpfs", mountPoint.get().getFullPathName().toRawUTF8(), "tmpfs", flags, options.toRawUTF8()) != 0)
         problem = "mounting a tmpfs is not allowed here (" + juce::String (std::strerror (errno)) + ")";
 }
 
@@ -37,7 +38,7 @@ ScopedTmpfs::~ScopedTmpfs()
 bool ScopedTmpfs::makeReadOnly()
 {
     return problem.isEmpty()
-           && ::mount ("tmpfs", mountPoint.get().getFullPathName().toRawUTF8(), "tmpfs", MS_REMOUNT | MS_RDONLY, options.toRawUTF8()) == 0;
+           && ::mount ("tmpfs", mountPoint.get().getFullPathName().toRawUTF8(), "tmpfs", MS_REMOUNT | MS_RDONLY | flags, options.toRawUTF8()) == 0;
 }
 
 int runProgram (const juce::StringArray& arguments, juce::String* output, int timeoutMs)
@@ -119,6 +120,25 @@ bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
     }
 
     return true;
+}
+
+int countOwnChildren (const juce::String& programName)
+{
+    const auto ownId = juce::String ((int) ::getpid());
+    auto count = 0;
+
+    for (const auto& entry : juce::RangedDirectoryIterator (juce::File ("/proc"), false, "*", juce::File::findDirectories))
+    {
+        // /proc/<pid>/stat: "pid (name) state ppid ..."; the name may hold blanks and brackets.
+        const auto stat = entry.getFile().getChildFile ("stat").loadFileAsString();
+        const auto name = stat.fromFirstOccurrenceOf ("(", false, false).upToLastOccurrenceOf (")", false, false);
+        const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false), true);
+
+        if (name == programName.substring (0, 15) && fields.size() > 1 && fields[1] == ownId)
+            ++count;
+    }
+
+    return count;
 }
 
 } // namespace testing_support

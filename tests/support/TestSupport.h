@@ -85,11 +85,13 @@ private:
 class ScopedTmpfs
 {
 public:
-    explicit ScopedTmpfs (int sizeKiB);
+    /** mountFlags: MS_NOEXEC and the like, for a medium mounted as hardened machines mount it. */
+    explicit ScopedTmpfs (int sizeKiB, unsigned long mountFlags = 0);
     ~ScopedTmpfs();
 
     /** Empty when mounted; otherwise why not (for GTEST_SKIP). */
     [[nodiscard]] const juce::String& getProblem() const noexcept { return problem; }
+    [[nodiscard]] const juce::File& getFolder() const noexcept { return mountPoint.get(); }
     [[nodiscard]] juce::File file (const juce::String& relativePath) const { return mountPoint.get().getChildFile (relativePath); }
 
     /** Mounts it again read-only, keeping what was written. */
@@ -99,8 +101,12 @@ private:
     TemporaryFolder mountPoint;
     juce::String problem;
     juce::String options;
+    unsigned long flags;
 
     JUCE_DECLARE_NON_COPYABLE (ScopedTmpfs)
 };
+
+/** Children of this process whose program name is the given one (zombies included). */
+[[nodiscard]] int countOwnChildren (const juce::String& programName);
 
 } // namespace testing_support
