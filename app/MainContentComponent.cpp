@@ -330,11 +330,8 @@ void MainContentComponent::startConversion()
         if (! platform::isFile (input.getFullPathName()))
             continue;
 
-        const auto outputFolder = getOutputFolderFor (input);
-
-        if (! platform::pathExists (outputFolder.getFullPathName()))
-            outputFolder.createDirectory();
-
+        // The helper makes the KIV_Wav folder, and fails the item with the system's reason when
+        // it cannot.
         ffmpegHelper.addItem (input.getFullPathName(), getOutputFileFor (input).getFullPathName(),
                               {}, outputOptions, "-y", true);
     }
