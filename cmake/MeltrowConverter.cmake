@@ -18,7 +18,7 @@ if (programHelp STREQUAL "Path to a program.")
 endif()
 
 set (MELTROW_FFMPEG_PROGRAM "" CACHE FILEPATH "An FFmpeg program to carry instead of building one")
-set (MELTROW_FFMPEG_SOURCE_DIR "${CMAKE_SOURCE_DIR}/.cache/ffmpeg/source"
+set (MELTROW_FFMPEG_SOURCE_DIR "${PROJECT_SOURCE_DIR}/.cache/ffmpeg/source"
      CACHE PATH "Debian's ffmpeg source package, unpacked (scripts/fetch-ffmpeg-source.sh)")
 
 add_custom_target (meltrow_converter_program)
@@ -99,7 +99,7 @@ endif()
 # Built once per build folder: nothing here changes when the project's own sources do.
 ExternalProject_Add (meltrow_ffmpeg
     SOURCE_DIR "${MELTROW_FFMPEG_SOURCE_DIR}"
-    PREFIX "${CMAKE_BINARY_DIR}/ffmpeg"
+    PREFIX "${PROJECT_BINARY_DIR}/ffmpeg"
     CONFIGURE_COMMAND ${converterConfigure}
     BUILD_COMMAND make -j${converterJobs}
     INSTALL_COMMAND make install
