@@ -132,7 +132,8 @@ int countOwnChildren (const juce::String& programName)
         // /proc/<pid>/stat: "pid (name) state ppid ..."; the name may hold blanks and brackets.
         const auto stat = entry.getFile().getChildFile ("stat").loadFileAsString();
         const auto name = stat.fromFirstOccurrenceOf ("(", false, false).upToLastOccurrenceOf (")", false, false);
-        const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false), true);
+        // Trimmed first: the blank after ")" would otherwise make an empty first field.
+        const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false).trim(), false);
 
         if (name == programName.substring (0, 15) && fields.size() > 1 && fields[1] == ownId)
             ++count;
