@@ -129,8 +129,10 @@ TEST_F (ContentTest, WorkerEndsBeforeItsOwnerGoes)
     EXPECT_FALSE (getOutputFolderFor (input).getChildFile (".long.wav").exists());
     EXPECT_FALSE (getOutputFileFor (input).exists());
 
-    // What the worker posted at its end finds no component and does nothing.
+    // What the worker posted at its end finds no component and does nothing: the stopped input
+    // would otherwise raise the "not converted" alert.
     pumpUntil ([]
                { return false; },
                100);
+    EXPECT_EQ (countNotConvertedAlerts (false), 0);
 }

@@ -253,10 +253,13 @@ TEST (ChildProcess, ConcurrentKillsWhileTheOwnerStartsAndReads)
                                 std::this_thread::yield();
                             } });
 
+    auto numStarted = 0;
+
     for (int i = 0; i < 50; ++i)
     {
         if (process.start ({ "sleep", "300" }))
         {
+            ++numStarted;
             readAll (process);
             EXPECT_TRUE (process.waitForProcessToFinish (-1));
             EXPECT_TRUE (process.getExitStatus().hasEnded);
@@ -265,6 +268,9 @@ TEST (ChildProcess, ConcurrentKillsWhileTheOwnerStartsAndReads)
 
     done = true;
     killer.join();
+
+    // A kill only ever reaches a child that has been started, so every start succeeds.
+    EXPECT_EQ (numStarted, 50);
 }
 
 TEST (ChildProcess, ChildThatEndsWhileAGrandchildHoldsThePipeDoesNotHang)

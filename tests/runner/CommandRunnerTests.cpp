@@ -314,4 +314,10 @@ TEST (CommandRunner, DestroyingARunningRunnerLeavesNoChildBehind)
 
     EXPECT_EQ (testing_support::countOwnChildren ("sleep"), 0);
     EXPECT_EQ (recorder.log.names().joinIntoString (","), "start,start item,new line,end item,end all");
+
+    // Killed, not waited for until it ended by itself.
+    const auto ends = recorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), 1u);
+    EXPECT_TRUE (ends[0].item.stopped);
+    EXPECT_FALSE (ends[0].item.exitedNormally);
 }

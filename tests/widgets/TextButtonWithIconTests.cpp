@@ -281,7 +281,10 @@ TEST (TextButtonWithIcon, CustomTypefaceOnlyForPureAsciiTexts)
         EXPECT_EQ (font.getTypefaceName(),
                    c.inCustomTypeface ? serif->getName() : juce::Font::getDefaultSansSerifFontName());
 
-        for (const auto& glyph : drawText (button).glyphs())
+        const auto glyphs = drawText (button).glyphs();
+        EXPECT_EQ (glyphs.empty(), text.isEmpty());
+
+        for (const auto& glyph : glyphs)
             EXPECT_EQ (glyph.font.getTypefaceName(), font.getTypefaceName());
     }
 }
