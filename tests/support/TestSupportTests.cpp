@@ -4,7 +4,9 @@
 
 #include <csignal>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
+#include <vector>
 
 extern char** environ;
 
