@@ -390,10 +390,12 @@ TEST_F (FFMpegHelperTest, DestroyingAHelperMidItemLeavesNoConverterRunning)
 {
     const auto slow = makeInput ("slow.wav", 30.0);
     runner_tests::HelperRecorder ownRecorder;
+    runner_tests::RunnerRecorder ownRunnerRecorder;
 
     {
         juce::FFMpegHelper running;
         running.addListener (&ownRecorder);
+        running.getRunner().addListener (&ownRunnerRecorder);
         running.addItem (slow.getFullPathName(), outputFor (slow).getFullPathName(), "-re", outputOptions, "-y", true);
         running.startRunner();
         ASSERT_TRUE (ownRecorder.log.waitForEvent ("time", runTimeoutMs));
@@ -402,6 +404,11 @@ TEST_F (FFMpegHelperTest, DestroyingAHelperMidItemLeavesNoConverterRunning)
     EXPECT_EQ (testing_support::countOwnChildren (platform::programFileName ("ffmpeg")), 0);
     EXPECT_EQ (ownRecorder.log.names().strings.getLast(), "end");
     EXPECT_FALSE (outputFor (slow).exists());
+
+    // Killed, not waited for until it ended by itself.
+    const auto ends = ownRunnerRecorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), 1u);
+    EXPECT_FALSE (ends[0].item.exitedNormally);
 }
 
 TEST_F (FFMpegHelperTest, WithoutAUsableConverterFolderEveryItemFailsToStart)
