@@ -7,6 +7,7 @@ import shutil
 import signal
 import subprocess
 import time
+from urllib.parse import quote
 
 from Xlib import X, XK, display as xdisplay, protocol
 from Xlib.ext import xtest
@@ -28,6 +29,7 @@ REAL_TIME_CONFIG = (
 # Where the content component puts its widgets in an 800 x 650 window.
 INPUT_LIST_AT = (400, 150)
 START_AT = (712, 622)
+COPY_LOG_AT = (76, 622)
 
 
 class Checks:
@@ -193,6 +195,52 @@ class Meltrow:
     def type_into_input_list(self, text):
         self.click(INPUT_LIST_AT)
         self.type_text(text)
+
+    def drop(self, paths, at=INPUT_LIST_AT, timeout=10):
+        """Drops files or folders on the window as a file manager does (XDND, text/uri-list).
+        True once the program has taken the drop; it handles it right after."""
+        atom = self.display.intern_atom
+        source = self.display.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+        uri_list = "".join("file://" + quote(path) + "\r\n" for path in paths).encode()
+        source.set_selection_owner(atom("XdndSelection"), X.CurrentTime)
+
+        def send(kind, *data):
+            event = protocol.event.ClientMessage(window=self.window, client_type=atom(kind),
+                                                 data=(32, [source.id, *data] + [0] * (4 - len(data))))
+            self.window.send_event(event, event_mask=X.NoEventMask)
+            self.display.sync()
+
+        x, y, _, _ = self.geometry()
+        send("XdndEnter", 3 << 24, atom("text/uri-list"))  # protocol version 3, the one JUCE reads
+        send("XdndPosition", 0, ((x + at[0]) << 16) | (y + at[1]), X.CurrentTime, atom("XdndActionCopy"))
+
+        dropped, finished = False, False
+        deadline = time.monotonic() + timeout
+        while not finished and time.monotonic() < deadline:
+            if not self.display.pending_events():
+                time.sleep(0.01)
+                continue
+            event = self.display.next_event()
+            if event.type == X.SelectionRequest:
+                event.requestor.change_property(event.property, event.target, 8, uri_list)
+                event.requestor.send_event(protocol.event.SelectionNotify(
+                    time=event.time, requestor=event.requestor, selection=event.selection,
+                    target=event.target, property=event.property))
+                self.display.sync()
+            elif event.type == X.ClientMessage and event.client_type == atom("XdndStatus") and not dropped:
+                send("XdndDrop", 0, X.CurrentTime)
+                dropped = True
+            elif event.type == X.ClientMessage and event.client_type == atom("XdndFinished"):
+                finished = True
+        source.destroy()
+        self.display.sync()
+        return finished
+
+    def copied_log(self):
+        """Presses Copy Output Log and returns what another program then reads from the clipboard."""
+        self.click(COPY_LOG_AT)
+        return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, text=True,
+                              timeout=10).stdout
 
     def request_close(self, window=None):
         """What a window manager sends when the user closes a window."""
