@@ -2,10 +2,12 @@
 finds its windows, types, clicks and asks it to close. Used by the screenshot script and by the
 test of the quit guard. Needs the Debian package python3-xlib (run with /usr/bin/python3)."""
 
+import fcntl
 import os
 import shutil
 import signal
 import subprocess
+import termios
 import time
 from urllib.parse import quote
 
@@ -100,6 +102,7 @@ class Meltrow:
         self.environment = environment
         self.process = None
         self.window = None
+        self.terminal = None
 
     @property
     def settings_file(self):
@@ -110,9 +113,19 @@ class Meltrow:
         with open(self.settings_file, "w") as f:
             f.write(text)
 
-    def start(self):
-        self.process = subprocess.Popen([self.program], env=self.environment, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+    def start(self, in_terminal=False):
+        """Starts the program; in_terminal: as from a shell in a terminal of its own (a pseudo
+        terminal), whose keys and hang-up reach it as they do from a real one."""
+        if in_terminal:
+            self.terminal, child_end = os.openpty()
+            # A session of its own whose controlling terminal is this one (setsid comes first).
+            self.process = subprocess.Popen([self.program], env=self.environment, stdin=child_end,
+                                            stdout=child_end, stderr=child_end, start_new_session=True,
+                                            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+            os.close(child_end)
+        else:
+            self.process = subprocess.Popen([self.program], env=self.environment, stdout=subprocess.DEVNULL,
+                                            stderr=subprocess.DEVNULL)
         if wait_for(self.main_window, 30) is None:
             raise RuntimeError("Meltrow showed no window")
         # The window is made again when it takes the native title bar; take the one that stays.
@@ -242,6 +255,15 @@ class Meltrow:
         return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, text=True,
                               timeout=10).stdout
 
+    def type_in_terminal(self, keys):
+        """Types into the terminal the program was started from: b"\\x03" is Ctrl+C, b"\\x1c" Ctrl+\\."""
+        os.write(self.terminal, keys)
+
+    def close_terminal(self):
+        """Closes the terminal the program was started from, as a user closes its window."""
+        os.close(self.terminal)
+        self.terminal = None
+
     def request_close(self, window=None):
         """What a window manager sends when the user closes a window."""
         window = window or self.window
@@ -286,4 +308,6 @@ class Meltrow:
 
     def __exit__(self, *exception):
         self.stop()
+        if self.terminal is not None:
+            os.close(self.terminal)
         shutil.rmtree(self.root_folder, ignore_errors=True)
