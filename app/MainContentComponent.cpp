@@ -136,19 +136,21 @@ MainContentComponent::MainContentComponent()
 
     const auto converter = platform::getConverterFile();
     ffmpegPathEditor->setText (converter.getFullPathName(), true);
+    const auto converterMissing = ! converterUnpacked || ! platform::pathExists (converter.getFullPathName());
 
-    if (! converterUnpacked || ! platform::pathExists (converter.getFullPathName()))
-    {
+    if (converterMissing)
         startButton->setEnabled (false);
-        // A disabled Start alone would not tell the user why.
-        showConverterMissing();
-    }
 
     loadOptions();
     ffmpegHelper.addListener (this);
 
     logEditor->setFont (juce::Font (18.0f, juce::Font::plain));
     inputFilesEditor->setFont (juce::Font (18.0f, juce::Font::plain));
+
+    // A disabled Start alone would not tell the user why. Only now: text the log editor holds
+    // before its font is set keeps the small default font.
+    if (converterMissing)
+        showConverterMissing();
 
     setSize (800, 650);
 

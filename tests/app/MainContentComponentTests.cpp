@@ -6,6 +6,8 @@
 
 #include <regex>
 
+#include <sys/stat.h>
+
 using app_tests::Child;
 using app_tests::ContentTest;
 using testing_support::makeSine;
@@ -27,6 +29,19 @@ juce::String readClipboardWithXclip()
                { return ! xclip.isRunning(); },
                10000);
     return xclip.readAllProcessOutput();
+}
+
+bool isSameImage (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return false;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                return false;
+
+    return true;
 }
 
 } // namespace
@@ -423,4 +438,32 @@ TEST_F (ContentTest, GoingAwayDuringARunLeavesNothingBehind)
 
     EXPECT_FALSE (getOutputFileFor (input).exists());
     EXPECT_TRUE (getConfigFile().existsAsFile());
+}
+
+TEST_F (ContentTest, AConverterFolderThatCannotBeUsedIsToldAtStartInTheLogsFontAndLanguage)
+{
+    installTranslationTable (TranslationTable::simplifiedChinese);
+
+    // A temporary folder that others may write to is no place to run a program from.
+    const juce::File temporary (juce::SystemStats::getEnvironmentVariable ("TMPDIR", {}));
+    ASSERT_TRUE (temporary.isDirectory());
+    ASSERT_EQ (::chmod (temporary.getFullPathName().toRawUTF8(), 0770), 0);
+    const juce::ScopeGuard restore { [&temporary]
+                                     { ::chmod (temporary.getFullPathName().toRawUTF8(), 0700); } };
+
+    makeComponent();
+    EXPECT_FALSE (startButton().isEnabled());
+
+    const auto textAtStart = logEditor().getText();
+    EXPECT_TRUE (textAtStart.startsWith ("ffmpeg file is not exists.")) << textAtStart;
+    EXPECT_TRUE (textAtStart.endsWith ("\n\n" + temporary.getFullPathName() + juce::String::fromUTF8 (u8" 可以被其他用户写入"))) << textAtStart;
+
+    // It looks exactly as the same message does when Start shows it, in the log's own font.
+    const auto snapshot = [this]
+    { return logEditor().createComponentSnapshot (logEditor().getLocalBounds()); };
+    const auto shownAtStart = snapshot();
+    logEditor().clear();
+    component->buttonClicked (&startButton());
+    EXPECT_EQ (logEditor().getText(), textAtStart);
+    EXPECT_TRUE (isSameImage (snapshot(), shownAtStart));
 }
