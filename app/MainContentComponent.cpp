@@ -2,6 +2,7 @@
 
 #include "app/DroppedFiles.h"
 #include "app/HID_Write_Thread.h"
+#include "app/InputListLines.h"
 #include "app/OutputLogText.h"
 #include "app/OutputNaming.h"
 #include "app/ProgressText.h"
@@ -315,23 +316,19 @@ void MainContentComponent::startConversion()
           { component.setRunningLook (true); });
     setLogText ({}, false);
 
-    juce::StringArray lines;
-    lines.addTokens (inputFilesEditor->getText().trim(), "\n", "");
-
+    const auto inputs = readInputListLines (inputFilesEditor->getText(), juce::File::getCurrentWorkingDirectory());
     const auto outputOptions = optionString.upToFirstOccurrenceOf ("#", false, false);
-    const auto workingFolder = juce::File::getCurrentWorkingDirectory();
 
-    for (auto& line : lines)
+    // A line that names no file is a file the user asked for and does not get: it is told, and
+    // counts as not converted.
+    for (auto& line : inputs.notFound)
     {
-        if (line.isEmpty())
-            continue;
+        setLogText (makeNotFoundLogText (line), true);
+        someFilesNotConverted = true;
+    }
 
-        // Relative lines are taken from the working folder, "~" from the home folder.
-        const auto input = workingFolder.getChildFile (line);
-
-        if (! platform::isFile (input.getFullPathName()))
-            continue;
-
+    for (auto& input : inputs.files)
+    {
         // The helper makes the KIV_Wav folder, and fails the item with the system's reason when
         // it cannot.
         ffmpegHelper.addItem (input.getFullPathName(), getOutputFileFor (input).getFullPathName(),

@@ -1,4 +1,5 @@
 #include "app/DroppedFiles.h"
+#include "app/InputListLines.h"
 #include "app/Localisation.h"
 #include "app/OutputLogText.h"
 #include "app/OutputNaming.h"
@@ -196,4 +197,25 @@ TEST_F (DroppedFilesTest, LinksLeadToEveryRealFileOnceAndTheSearchEnds)
 
         EXPECT_EQ (collect ({ root.getChildFile (c.dropped).getFullPathName() }), expected);
     }
+}
+
+TEST (InputListLines, BlankLinesArePassedOverAndEveryOtherLineNamesAFileOrNothing)
+{
+    const testing_support::TemporaryFolder folder;
+
+    for (auto* name : { "a.wav", "b.wav", "sub/c.mp3", "my music/d.flac" })
+        ASSERT_TRUE (folder.file (name).create()) << name;
+
+    const auto path = [&folder] (const char* name)
+    { return folder.file (name).getFullPathName(); };
+
+    const auto read = readInputListLines ("  " + path ("a.wav") + "\n\t" + path ("b.wav") + "  \r\n\n   \n\r\n"
+                                              + "sub/c.mp3\n" + path ("my music/d.flac") + "\n"
+                                              + path ("typo.wav") + "\n" + path ("sub") + "\n file://" + path ("a.wav") + " \n",
+                                          folder.get());
+
+    EXPECT_EQ (read.files, juce::Array<juce::File> ({ folder.file ("a.wav"), folder.file ("b.wav"), folder.file ("sub/c.mp3"), folder.file ("my music/d.flac") }));
+    EXPECT_EQ (read.notFound, lines ({ path ("typo.wav"), path ("sub"), "file://" + path ("a.wav") }));
+
+    EXPECT_TRUE (readInputListLines ({}, folder.get()).notFound.isEmpty());
 }

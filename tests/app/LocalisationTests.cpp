@@ -82,6 +82,9 @@ const Entry addedEntries[] = {
     { "TMPDIR is not an absolute path: %1", { u8"TMPDIR is not an absolute path: %1", u8"TMPDIR 不是绝对路径: %1", u8"TMPDIR 不是絕對路徑: %1" } },
     { "%1 does not allow running programs, and there is no cache folder", { u8"%1 does not allow running programs, and there is no cache folder", u8"%1 不允许运行程序，而且没有缓存文件夹", u8"%1 不允許執行程式，而且沒有快取資料夾" } },
     { "neither %1 nor %2 allows running programs", { u8"neither %1 nor %2 allows running programs", u8"%1 和 %2 都不允许运行程序", u8"%1 和 %2 都不允許執行程式" } },
+
+    // A line of the input list that names no file.
+    { "file_not_found", { u8"File not found:", u8"找不到文件:", u8"找不到檔案:" } },
 };
 
 struct TableFile
