@@ -9,6 +9,7 @@
 #include "app/SettingsFolder.h"
 #include "app/WorkerProcessDriver.h"
 #include "platform/FileAttributes.h"
+#include "platform/NativeFileChooser.h"
 #include "platform/TempFolder.h"
 #include "runner/ConverterUnpacker.h"
 
@@ -400,18 +401,25 @@ void MainContentComponent::filesDropped (const juce::StringArray& files, int, in
 
 void MainContentComponent::addFilesFromChooser()
 {
-    juce::FileChooser chooser ("Choose a preset file to load.", {}, getAudioFileChooserPattern(), true);
+    const juce::String title ("Choose a preset file to load.");
 
-    if (! chooser.browseForMultipleFilesToOpen())
-        return;
+    // The framework's chooser splits names at ":" and misses LOUD.WAV here; it serves only
+    // where the desktop's own chooser is missing.
+    auto paths = platform::chooseFilesToOpen (title, getAudioFileExtensions(),
+                                              juce::File::getSpecialLocation (juce::File::userHomeDirectory));
 
-    juce::StringArray paths;
+    if (! paths.has_value())
+    {
+        juce::FileChooser chooser (title, {}, getAudioFileChooserPattern(), true);
+        paths = juce::StringArray();
 
-    for (auto& file : chooser.getResults())
-        paths.add (file.getFullPathName());
+        if (chooser.browseForMultipleFilesToOpen())
+            for (auto& file : chooser.getResults())
+                paths->add (file.getFullPathName());
+    }
 
-    if (! paths.isEmpty())
-        filesDropped (paths, 0, 0);
+    if (! paths->isEmpty())
+        filesDropped (*paths, 0, 0);
 }
 
 void MainContentComponent::chooseConverterPath()
