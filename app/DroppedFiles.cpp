@@ -2,6 +2,8 @@
 
 #include "platform/FileAttributes.h"
 
+#include <deque>
+#include <set>
 #include <unordered_set>
 
 namespace
@@ -16,19 +18,77 @@ bool endsWithExtension (const juce::String& lowerCasePath, const juce::StringArr
     return false;
 }
 
-/** Audio files anywhere below a folder, in path order so that a dropped folder lists tidily. */
+void sortByPath (juce::Array<juce::File>& files)
+{
+    std::sort (files.begin(), files.end(), [] (const juce::File& a, const juce::File& b)
+               { return a.getFullPathName().compareNatural (b.getFullPathName()) < 0; });
+}
+
+/** Audio files anywhere below a folder, in path order so that a dropped folder lists tidily.
+
+    Links are followed, but every real folder is searched once and every real file listed once,
+    however many links lead to them: a link back into the tree would otherwise make the search
+    endless. Links wait until the folders reached without one are done, so that a file is listed
+    under its own path rather than through a link to it.
+*/
 juce::Array<juce::File> findAudioFilesBelow (const juce::File& folder, const juce::StringArray& extensions)
 {
-    // The framework matches wildcards case-sensitively here, so the names are tested by hand.
-    auto found = folder.findChildFiles (juce::File::findFiles, true, "*");
+    std::set<platform::FileIdentity> foldersSeen, filesSeen;
+    std::deque<juce::File> foldersToSearch, linksToFollow;
     juce::Array<juce::File> audioFiles;
 
-    for (auto& file : found)
-        if (endsWithExtension (file.getFileName().toLowerCase(), extensions))
-            audioFiles.add (file);
+    const auto addFolder = [&] (const juce::File& candidate)
+    {
+        if (const auto identity = platform::getFileIdentity (candidate.getFullPathName()))
+            if (foldersSeen.insert (*identity).second)
+                foldersToSearch.push_back (candidate);
+    };
 
-    std::sort (audioFiles.begin(), audioFiles.end(), [] (const juce::File& a, const juce::File& b)
-               { return a.getFullPathName().compareNatural (b.getFullPathName()) < 0; });
+    // Names are tested by hand: the framework matches wildcards case-sensitively here.
+    const auto addFile = [&] (const juce::File& candidate)
+    {
+        if (endsWithExtension (candidate.getFileName().toLowerCase(), extensions))
+            if (const auto identity = platform::getFileIdentity (candidate.getFullPathName()))
+                if (filesSeen.insert (*identity).second)
+                    audioFiles.add (candidate);
+    };
+
+    addFolder (folder);
+
+    while (! foldersToSearch.empty() || ! linksToFollow.empty())
+    {
+        if (foldersToSearch.empty())
+        {
+            const auto link = linksToFollow.front();
+            linksToFollow.pop_front();
+
+            if (platform::isFolder (link.getFullPathName()))
+                addFolder (link);
+            else
+                addFile (link);
+
+            continue;
+        }
+
+        const auto current = foldersToSearch.front();
+        foldersToSearch.pop_front();
+
+        // In name order, so that of two hard links to one file the same one is listed every time.
+        auto entries = current.findChildFiles (juce::File::findFilesAndDirectories, false, "*", juce::File::FollowSymlinks::no);
+        sortByPath (entries);
+
+        for (const auto& entry : entries)
+        {
+            if (entry.isSymbolicLink())
+                linksToFollow.push_back (entry);
+            else if (entry.isDirectory())
+                addFolder (entry);
+            else
+                addFile (entry);
+        }
+    }
+
+    sortByPath (audioFiles);
     return audioFiles;
 }
 

@@ -2,12 +2,14 @@
 
 #include "app/DroppedFiles.h"
 #include "app/HID_Write_Thread.h"
+#include "app/InputListLines.h"
 #include "app/OutputLogText.h"
 #include "app/OutputNaming.h"
 #include "app/ProgressText.h"
 #include "app/SettingsFolder.h"
 #include "app/WorkerProcessDriver.h"
 #include "platform/FileAttributes.h"
+#include "platform/NativeFileChooser.h"
 #include "platform/TempFolder.h"
 #include "runner/ConverterUnpacker.h"
 
@@ -136,19 +138,21 @@ MainContentComponent::MainContentComponent()
 
     const auto converter = platform::getConverterFile();
     ffmpegPathEditor->setText (converter.getFullPathName(), true);
+    const auto converterMissing = ! converterUnpacked || ! platform::pathExists (converter.getFullPathName());
 
-    if (! converterUnpacked || ! platform::pathExists (converter.getFullPathName()))
-    {
+    if (converterMissing)
         startButton->setEnabled (false);
-        // A disabled Start alone would not tell the user why.
-        showConverterMissing();
-    }
 
     loadOptions();
     ffmpegHelper.addListener (this);
 
     logEditor->setFont (juce::Font (18.0f, juce::Font::plain));
     inputFilesEditor->setFont (juce::Font (18.0f, juce::Font::plain));
+
+    // A disabled Start alone would not tell the user why. Only now: text the log editor holds
+    // before its font is set keeps the small default font.
+    if (converterMissing)
+        showConverterMissing();
 
     setSize (800, 650);
 
@@ -313,23 +317,19 @@ void MainContentComponent::startConversion()
           { component.setRunningLook (true); });
     setLogText ({}, false);
 
-    juce::StringArray lines;
-    lines.addTokens (inputFilesEditor->getText().trim(), "\n", "");
-
+    const auto inputs = readInputListLines (inputFilesEditor->getText(), juce::File::getCurrentWorkingDirectory());
     const auto outputOptions = optionString.upToFirstOccurrenceOf ("#", false, false);
-    const auto workingFolder = juce::File::getCurrentWorkingDirectory();
 
-    for (auto& line : lines)
+    // A line that names no file is a file the user asked for and does not get: it is told, and
+    // counts as not converted.
+    for (auto& line : inputs.notFound)
     {
-        if (line.isEmpty())
-            continue;
+        setLogText (makeNotFoundLogText (line), true);
+        someFilesNotConverted = true;
+    }
 
-        // Relative lines are taken from the working folder, "~" from the home folder.
-        const auto input = workingFolder.getChildFile (line);
-
-        if (! platform::isFile (input.getFullPathName()))
-            continue;
-
+    for (auto& input : inputs.files)
+    {
         // The helper makes the KIV_Wav folder, and fails the item with the system's reason when
         // it cannot.
         ffmpegHelper.addItem (input.getFullPathName(), getOutputFileFor (input).getFullPathName(),
@@ -401,18 +401,25 @@ void MainContentComponent::filesDropped (const juce::StringArray& files, int, in
 
 void MainContentComponent::addFilesFromChooser()
 {
-    juce::FileChooser chooser ("Choose a preset file to load.", {}, getAudioFileChooserPattern(), true);
+    const juce::String title ("Choose a preset file to load.");
 
-    if (! chooser.browseForMultipleFilesToOpen())
-        return;
+    // The framework's chooser splits names at ":" and misses LOUD.WAV here; it serves only
+    // where the desktop's own chooser is missing.
+    auto paths = platform::chooseFilesToOpen (title, getAudioFileExtensions(),
+                                              juce::File::getSpecialLocation (juce::File::userHomeDirectory));
 
-    juce::StringArray paths;
+    if (! paths.has_value())
+    {
+        juce::FileChooser chooser (title, {}, getAudioFileChooserPattern(), true);
+        paths = juce::StringArray();
 
-    for (auto& file : chooser.getResults())
-        paths.add (file.getFullPathName());
+        if (chooser.browseForMultipleFilesToOpen())
+            for (auto& file : chooser.getResults())
+                paths->add (file.getFullPathName());
+    }
 
-    if (! paths.isEmpty())
-        filesDropped (paths, 0, 0);
+    if (! paths->isEmpty())
+        filesDropped (*paths, 0, 0);
 }
 
 void MainContentComponent::chooseConverterPath()

@@ -52,8 +52,9 @@ void MeltrowApplication::initialise (const juce::String&)
 
     mainWindow = std::make_unique<MainWindow> (getApplicationName() + " " + getApplicationVersion());
 
-    // A terminal's Ctrl+C and a session's or service manager's SIGTERM are this platform's
-    // quit requests; they pass the quit guard like every other way of quitting.
+    // A terminal's Ctrl+C and Ctrl+\, its hang-up when it is closed, and a session's or service
+    // manager's SIGTERM are this platform's quit requests; they pass the quit guard like every
+    // other way of quitting.
     quitSignals = std::make_unique<QuitSignals> ([this]
                                                  { systemRequestedQuit(); });
 }
@@ -129,6 +130,14 @@ bool checkExitWhenRunning()
     if (! runnerRuns && ! conversionWorker.isThreadRunning())
         return false;
 
+    // The box runs a loop of its own, in which more requests can come (a closed terminal sends
+    // its hang-up more than once): the box already up answers them, not a second one on top.
+    static bool messageShown = false;
+
+    if (messageShown)
+        return true;
+
+    const juce::ScopedValueSetter<bool> showing (messageShown, true);
     juce::NativeMessageBox::showMessageBox (juce::MessageBoxIconType::NoIcon, {},
                                             juce::translate ("exit_when_running"), nullptr);
     return true;

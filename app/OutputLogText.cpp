@@ -30,3 +30,8 @@ juce::String makeOutputExistsLogText (const ProgressRecord& paths)
     return juce::translate ("converting:") + " " + paths.inputPath + " => " + paths.outputPath + "\n"
            + juce::translate ("exists not convert") + "\n\n";
 }
+
+juce::String makeNotFoundLogText (const juce::String& line)
+{
+    return juce::translate ("file_not_found") + " " + line + "\n\n";
+}

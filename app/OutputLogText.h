@@ -20,3 +20,6 @@ enum class ItemOutcome
 
 /** The log lines of an input passed over because its output exists and may not be replaced. */
 [[nodiscard]] juce::String makeOutputExistsLogText (const ProgressRecord& paths);
+
+/** The log lines of a line of the input list that names no file to convert. */
+[[nodiscard]] juce::String makeNotFoundLogText (const juce::String& line);

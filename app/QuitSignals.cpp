@@ -1,5 +1,6 @@
 #include "app/QuitSignals.h"
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -12,12 +13,11 @@ namespace
 // A signal handler can reach nothing but globals; it only writes a byte into the pipe.
 std::atomic<int> signalPipeWriteEnd { -1 };
 
-struct sigaction previousTermAction
-{
-};
-struct sigaction previousIntAction
-{
-};
+// A terminal's Ctrl+C (SIGINT) and Ctrl+\ (SIGQUIT), a closed terminal or a session's hang-up
+// (SIGHUP) and a service manager's SIGTERM: each would otherwise end the program at once.
+constexpr std::array<int, 4> quitSignalNumbers { SIGTERM, SIGINT, SIGHUP, SIGQUIT };
+
+std::array<struct sigaction, quitSignalNumbers.size()> previousActions {};
 
 extern "C" void onQuitSignal (int)
 {
@@ -55,8 +55,9 @@ QuitSignals::QuitSignals (std::function<void()> callback)
     action.sa_handler = onQuitSignal;
     sigemptyset (&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction (SIGTERM, &action, &previousTermAction);
-    sigaction (SIGINT, &action, &previousIntAction);
+
+    for (size_t i = 0; i < quitSignalNumbers.size(); ++i)
+        sigaction (quitSignalNumbers[i], &action, &previousActions[i]);
 }
 
 QuitSignals::~QuitSignals()
@@ -64,8 +65,9 @@ QuitSignals::~QuitSignals()
     if (readEnd < 0)
         return;
 
-    sigaction (SIGTERM, &previousTermAction, nullptr);
-    sigaction (SIGINT, &previousIntAction, nullptr);
+    for (size_t i = 0; i < quitSignalNumbers.size(); ++i)
+        sigaction (quitSignalNumbers[i], &previousActions[i], nullptr);
+
     signalPipeWriteEnd = -1;
 
     juce::LinuxEventLoop::unregisterFdCallback (readEnd);

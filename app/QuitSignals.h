@@ -4,10 +4,12 @@
 
 #include <functional>
 
-/** Turns SIGTERM and SIGINT into a quit request on the message thread, for as long as it lives.
+/** Turns SIGTERM, SIGINT, SIGHUP and SIGQUIT into a quit request on the message thread, for as
+    long as it lives.
 
-    Without it a terminal's Ctrl+C quits at once (the framework's own handler) and SIGTERM kills
-    the program outright, both past the quit guard and without saving the settings.
+    Without it a terminal's Ctrl+C quits at once (the framework's own handler), and SIGTERM, a
+    closed terminal's SIGHUP and Ctrl+\'s SIGQUIT kill the program outright: all of them past the
+    quit guard, in the middle of a conversion, and without saving the settings.
 */
 class QuitSignals
 {

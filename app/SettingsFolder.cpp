@@ -1,5 +1,7 @@
 #include "app/SettingsFolder.h"
 
+#include <cstdio>
+
 namespace
 {
 
@@ -68,6 +70,10 @@ bool writeSettingsFile (const juce::String& name, const void* data, int size)
     if (file == juce::File() || size < 0 || (size > 0 && data == nullptr))
         return false;
 
+    // Whatever put a folder there keeps it: the write fails, as writing to a folder does.
+    if (file.isDirectory())
+        return false;
+
     if (! file.existsAsFile())
         file.create();
 
@@ -94,7 +100,9 @@ bool writeSettingsFile (const juce::String& name, const void* data, int size)
     if (temporary.getFile().getSize() != (juce::int64) size)
         return false;
 
-    return temporary.overwriteTargetFileWithTemporary();
+    // One rename, which replaces a file in one step and refuses a folder that has come meanwhile
+    // (the framework's own overwrite deletes whatever is there first, a folder too).
+    return std::rename (temporary.getFile().getFullPathName().toRawUTF8(), file.getFullPathName().toRawUTF8()) == 0;
 }
 
 juce::String getSettingsFolderPath()

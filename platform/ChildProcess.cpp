@@ -125,6 +125,11 @@ void execute (const char* path, char* const* argv) noexcept
 
     auto error = 0;
 
+    // A process group of its own: what a terminal sends to our whole job (Ctrl+C, Ctrl+\, the
+    // hang-up when it is closed) is ours to answer with the quit guard, and must not end the
+    // conversion behind its back.
+    ::setpgid (0, 0);
+
     // A converter must never outlive us: killed when the thread that started it ends, and never
     // started at all when we are already gone.
     if (::prctl (PR_SET_PDEATHSIG, SIGKILL) != 0)

@@ -41,6 +41,16 @@ juce::int64 fileSize (const juce::String& path)
     return (juce::int64) info.st_size;
 }
 
+std::optional<FileIdentity> getFileIdentity (const juce::String& path)
+{
+    struct stat info;
+
+    if (! statPath (path, info))
+        return std::nullopt;
+
+    return FileIdentity { (juce::uint64) info.st_dev, (juce::uint64) info.st_ino };
+}
+
 bool isSameFile (const juce::String& pathA, const juce::String& pathB)
 {
     if (pathA == pathB)

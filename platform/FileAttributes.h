@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
 namespace platform
 {
 
@@ -16,6 +18,21 @@ namespace platform
 
 /** The size in bytes of the file at the path, or -1 when it cannot be read. */
 [[nodiscard]] juce::int64 fileSize (const juce::String& path);
+
+/** What tells one file or folder on disk from every other, whichever path or link leads to it. */
+struct FileIdentity
+{
+    juce::uint64 device = 0;
+    juce::uint64 inode = 0;
+
+    [[nodiscard]] bool operator<(const FileIdentity& other) const noexcept
+    {
+        return device != other.device ? device < other.device : inode < other.inode;
+    }
+};
+
+/** The identity of what the path leads to (links followed), or nothing when it leads nowhere. */
+[[nodiscard]] std::optional<FileIdentity> getFileIdentity (const juce::String& path);
 
 /** True when both paths are the same text or lead to one file on disk, through links too. */
 [[nodiscard]] bool isSameFile (const juce::String& pathA, const juce::String& pathB);

@@ -19,6 +19,27 @@ juce::String systemError()
     return juce::String::fromUTF8 (std::strerror (errno));
 }
 
+/** A reason in the user's language: the phrase goes through the installed translations, and
+    then %1 and %2 in it become the values, which are left as they are.
+*/
+juce::String describe (const char* phrase, const juce::String& first = {}, const juce::String& second = {})
+{
+    const auto translated = juce::translate (phrase);
+    juce::String reason;
+
+    for (auto text = translated.getCharPointer(); ! text.isEmpty();)
+    {
+        const auto character = text.getAndAdvance();
+
+        if (character == '%' && (*text == '1' || *text == '2'))
+            reason << (text.getAndAdvance() == '1' ? first : second);
+        else
+            reason << juce::String::charToString (character);
+    }
+
+    return reason;
+}
+
 FolderLookup refused (const juce::String& problem)
 {
     return { {}, problem };
@@ -48,37 +69,37 @@ juce::String findOwnershipProblem (const juce::File& folder, bool acceptLink)
     if (::lstat (path.toRawUTF8(), &info) != 0)
     {
         const auto error = systemError();
-        return path + " cannot be used: " + error;
+        return describe ("%1 cannot be used: %2", path, error);
     }
 
     if (S_ISLNK (info.st_mode))
     {
         if (! acceptLink)
-            return path + " is a symbolic link";
+            return describe ("%1 is a symbolic link", path);
 
         if (info.st_uid != ::geteuid() && info.st_uid != 0)
-            return path + " is a symbolic link that belongs to another user";
+            return describe ("%1 is a symbolic link that belongs to another user", path);
 
         if (::stat (path.toRawUTF8(), &info) != 0)
         {
             const auto error = systemError();
-            return path + " cannot be used: " + error;
+            return describe ("%1 cannot be used: %2", path, error);
         }
     }
 
     if (! S_ISDIR (info.st_mode))
-        return path + " is not a folder";
+        return describe ("%1 is not a folder", path);
 
     if (info.st_uid != ::geteuid())
-        return path + " belongs to another user";
+        return describe ("%1 belongs to another user", path);
 
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return path + " can be written by other users";
+        return describe ("%1 can be written by other users", path);
 
     if (::access (path.toRawUTF8(), R_OK | W_OK | X_OK) != 0)
     {
         const auto error = systemError();
-        return path + " cannot be written: " + error;
+        return describe ("%1 cannot be written: %2", path, error);
     }
 
     return {};
@@ -134,24 +155,24 @@ juce::File cacheHome()
 FolderLookup getPrivateFolder (const juce::File& parent, const juce::String& name)
 {
     if (parent == juce::File() || name.isEmpty())
-        return refused ("no folder to make a private folder in");
+        return refused (describe ("there is no folder to make a private folder in"));
 
     struct stat parentInfo;
 
     if (::stat (parent.getFullPathName().toRawUTF8(), &parentInfo) != 0 || ! S_ISDIR (parentInfo.st_mode))
-        return refused (parent.getFullPathName() + " is not a folder");
+        return refused (describe ("%1 is not a folder", parent.getFullPathName()));
 
     // In a folder that others can write to, only the sticky bit (as on /tmp) keeps them from
     // renaming our folder away and putting one of theirs in its place.
     if ((parentInfo.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (parentInfo.st_mode & S_ISVTX) == 0)
-        return refused (parent.getFullPathName() + " can be written by other users");
+        return refused (describe ("%1 can be written by other users", parent.getFullPathName()));
 
     const auto folder = parent.getChildFile (name);
 
     if (::mkdir (folder.getFullPathName().toRawUTF8(), 0700) != 0 && errno != EEXIST)
     {
         const auto error = systemError();
-        return refused (folder.getFullPathName() + " cannot be made: " + error);
+        return refused (describe ("%1 cannot be made: %2", folder.getFullPathName(), error));
     }
 
     return checkedFolder (folder, false);
@@ -164,7 +185,7 @@ FolderLookup getTempFolder()
         const auto path = juce::String::fromUTF8 (value);
 
         if (! path.startsWithChar ('/'))
-            return refused ("TMPDIR is not an absolute path: " + path);
+            return refused (describe ("TMPDIR is not an absolute path: %1", path));
 
         return checkedFolder (juce::File (path), true);
     }
@@ -183,18 +204,18 @@ FolderLookup getConverterFolder()
     const auto cache = cacheHome();
 
     if (cache == juce::File())
-        return refused (temp.folder.getFullPathName() + " does not allow running programs, and there is no cache folder");
+        return refused (describe ("%1 does not allow running programs, and there is no cache folder", temp.folder.getFullPathName()));
 
     if (! createFoldersPrivately (cache))
     {
         const auto error = systemError();
-        return refused (cache.getFullPathName() + " cannot be made: " + error);
+        return refused (describe ("%1 cannot be made: %2", cache.getFullPathName(), error));
     }
 
     const auto converterFolder = getPrivateFolder (cache, "meltrow");
 
     if (converterFolder.isUsable() && ! allowsRunningPrograms (converterFolder.folder))
-        return refused ("neither " + temp.folder.getFullPathName() + " nor " + converterFolder.folder.getFullPathName() + " allows running programs");
+        return refused (describe ("neither %1 nor %2 allows running programs", temp.folder.getFullPathName(), converterFolder.folder.getFullPathName()));
 
     return converterFolder;
 }

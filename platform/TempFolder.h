@@ -9,7 +9,7 @@ namespace platform
 struct FolderLookup
 {
     juce::File folder;
-    juce::String problem; // empty when the folder is usable
+    juce::String problem; // in the user's language; empty when the folder is usable
 
     [[nodiscard]] bool isUsable() const noexcept { return problem.isEmpty() && folder != juce::File(); }
 };

@@ -2,11 +2,14 @@
 finds its windows, types, clicks and asks it to close. Used by the screenshot script and by the
 test of the quit guard. Needs the Debian package python3-xlib (run with /usr/bin/python3)."""
 
+import fcntl
 import os
 import shutil
 import signal
 import subprocess
+import termios
 import time
+from urllib.parse import quote
 
 from Xlib import X, XK, display as xdisplay, protocol
 from Xlib.ext import xtest
@@ -28,6 +31,7 @@ REAL_TIME_CONFIG = (
 # Where the content component puts its widgets in an 800 x 650 window.
 INPUT_LIST_AT = (400, 150)
 START_AT = (712, 622)
+COPY_LOG_AT = (76, 622)
 
 
 class Checks:
@@ -98,6 +102,7 @@ class Meltrow:
         self.environment = environment
         self.process = None
         self.window = None
+        self.terminal = None
 
     @property
     def settings_file(self):
@@ -108,9 +113,19 @@ class Meltrow:
         with open(self.settings_file, "w") as f:
             f.write(text)
 
-    def start(self):
-        self.process = subprocess.Popen([self.program], env=self.environment, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+    def start(self, in_terminal=False):
+        """Starts the program; in_terminal: as from a shell in a terminal of its own (a pseudo
+        terminal), whose keys and hang-up reach it as they do from a real one."""
+        if in_terminal:
+            self.terminal, child_end = os.openpty()
+            # A session of its own whose controlling terminal is this one (setsid comes first).
+            self.process = subprocess.Popen([self.program], env=self.environment, stdin=child_end,
+                                            stdout=child_end, stderr=child_end, start_new_session=True,
+                                            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+            os.close(child_end)
+        else:
+            self.process = subprocess.Popen([self.program], env=self.environment, stdout=subprocess.DEVNULL,
+                                            stderr=subprocess.DEVNULL)
         if wait_for(self.main_window, 30) is None:
             raise RuntimeError("Meltrow showed no window")
         # The window is made again when it takes the native title bar; take the one that stays.
@@ -194,6 +209,61 @@ class Meltrow:
         self.click(INPUT_LIST_AT)
         self.type_text(text)
 
+    def drop(self, paths, at=INPUT_LIST_AT, timeout=10):
+        """Drops files or folders on the window as a file manager does (XDND, text/uri-list).
+        True once the program has taken the drop; it handles it right after."""
+        atom = self.display.intern_atom
+        source = self.display.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+        uri_list = "".join("file://" + quote(path) + "\r\n" for path in paths).encode()
+        source.set_selection_owner(atom("XdndSelection"), X.CurrentTime)
+
+        def send(kind, *data):
+            event = protocol.event.ClientMessage(window=self.window, client_type=atom(kind),
+                                                 data=(32, [source.id, *data] + [0] * (4 - len(data))))
+            self.window.send_event(event, event_mask=X.NoEventMask)
+            self.display.sync()
+
+        x, y, _, _ = self.geometry()
+        send("XdndEnter", 3 << 24, atom("text/uri-list"))  # protocol version 3, the one JUCE reads
+        send("XdndPosition", 0, ((x + at[0]) << 16) | (y + at[1]), X.CurrentTime, atom("XdndActionCopy"))
+
+        dropped, finished = False, False
+        deadline = time.monotonic() + timeout
+        while not finished and time.monotonic() < deadline:
+            if not self.display.pending_events():
+                time.sleep(0.01)
+                continue
+            event = self.display.next_event()
+            if event.type == X.SelectionRequest:
+                event.requestor.change_property(event.property, event.target, 8, uri_list)
+                event.requestor.send_event(protocol.event.SelectionNotify(
+                    time=event.time, requestor=event.requestor, selection=event.selection,
+                    target=event.target, property=event.property))
+                self.display.sync()
+            elif event.type == X.ClientMessage and event.client_type == atom("XdndStatus") and not dropped:
+                send("XdndDrop", 0, X.CurrentTime)
+                dropped = True
+            elif event.type == X.ClientMessage and event.client_type == atom("XdndFinished"):
+                finished = True
+        source.destroy()
+        self.display.sync()
+        return finished
+
+    def copied_log(self):
+        """Presses Copy Output Log and returns what another program then reads from the clipboard."""
+        self.click(COPY_LOG_AT)
+        return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, text=True,
+                              timeout=10).stdout
+
+    def type_in_terminal(self, keys):
+        """Types into the terminal the program was started from: b"\\x03" is Ctrl+C, b"\\x1c" Ctrl+\\."""
+        os.write(self.terminal, keys)
+
+    def close_terminal(self):
+        """Closes the terminal the program was started from, as a user closes its window."""
+        os.close(self.terminal)
+        self.terminal = None
+
     def request_close(self, window=None):
         """What a window manager sends when the user closes a window."""
         window = window or self.window
@@ -238,4 +308,6 @@ class Meltrow:
 
     def __exit__(self, *exception):
         self.stop()
+        if self.terminal is not None:
+            os.close(self.terminal)
         shutil.rmtree(self.root_folder, ignore_errors=True)

@@ -8,7 +8,7 @@ packages=(
     build-essential cmake pkg-config git
     juce-modules-source juce-tools
     libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev
-    libxext-dev libxcomposite-dev libxrender-dev libasound2-dev libpng-dev libjpeg-dev libgl-dev
+    libxext-dev libxtst-dev libxcomposite-dev libxrender-dev libasound2-dev libpng-dev libjpeg-dev libgl-dev
     libgtk-3-dev libcurl4-openssl-dev
     rapidjson-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev

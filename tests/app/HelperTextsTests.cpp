@@ -1,4 +1,5 @@
 #include "app/DroppedFiles.h"
+#include "app/InputListLines.h"
 #include "app/Localisation.h"
 #include "app/OutputLogText.h"
 #include "app/OutputNaming.h"
@@ -7,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <limits>
+#include <vector>
+
+#include <unistd.h>
 
 TEST (OutputNaming, OutputGoesIntoKivWavBesideTheInput)
 {
@@ -140,4 +145,77 @@ TEST_F (DroppedFilesTest, LinesAlreadyListedAreNotAddedAgain)
 
     EXPECT_EQ (collectDroppedAudioFiles ({ path ("music/a.mp3") }, getAudioFileExtensions(), path ("music/a.mp3"), false),
                path ("music/a.mp3"));
+}
+
+TEST_F (DroppedFilesTest, LinksLeadToEveryRealFileOnceAndTheSearchEnds)
+{
+    struct Link
+    {
+        const char* name;
+        const char* target;
+        bool hard = false;
+    };
+
+    // Each case is a fresh tree: tree/A.WAV, tree/sub/b.wav and, outside it, other/c.mp3.
+    const struct
+    {
+        const char* what;
+        std::vector<Link> links;
+        const char* dropped;
+        std::vector<const char*> expected;
+    } cases[] = {
+        { "two links to itself", { { "l1", "." }, { "l2", "." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
+        { "one link to itself", { { "self", "." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
+        { "a link to its parent", { { "sub/up", ".." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
+        { "a chain of links back to itself", { { "l1", "l2" }, { "l2", "." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
+        { "links to a folder and to files in the tree", { { "alias", "sub" }, { "B.wav", "A.WAV" }, { "C.wav", "A.WAV", true } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
+        { "a link out of the tree", { { "outside", "../other" } }, "tree", { "tree/A.WAV", "tree/outside/c.mp3", "tree/sub/b.wav" } },
+        { "a folder whose link leads to its parent", { { "sub/up", ".." } }, "tree/sub", { "tree/sub/b.wav", "tree/sub/up/A.WAV" } },
+    };
+
+    for (size_t i = 0; i < std::size (cases); ++i)
+    {
+        const auto& c = cases[i];
+        SCOPED_TRACE (c.what);
+        const auto root = folder.file ("links" + juce::String ((int) i));
+
+        for (auto* name : { "tree/A.WAV", "tree/sub/b.wav", "other/c.mp3" })
+            ASSERT_TRUE (root.getChildFile (name).create());
+
+        for (const auto& link : c.links)
+        {
+            const auto linkPath = root.getChildFile ("tree").getChildFile (link.name).getFullPathName();
+            const auto made = link.hard ? ::link (root.getChildFile ("tree").getChildFile (link.target).getFullPathName().toRawUTF8(), linkPath.toRawUTF8())
+                                        : ::symlink (link.target, linkPath.toRawUTF8());
+            ASSERT_EQ (made, 0) << link.name;
+        }
+
+        juce::StringArray expected;
+
+        for (auto* name : c.expected)
+            expected.add (root.getChildFile (name).getFullPathName());
+
+        EXPECT_EQ (collect ({ root.getChildFile (c.dropped).getFullPathName() }), expected);
+    }
+}
+
+TEST (InputListLines, BlankLinesArePassedOverAndEveryOtherLineNamesAFileOrNothing)
+{
+    const testing_support::TemporaryFolder folder;
+
+    for (auto* name : { "a.wav", "b.wav", "sub/c.mp3", "my music/d.flac" })
+        ASSERT_TRUE (folder.file (name).create()) << name;
+
+    const auto path = [&folder] (const char* name)
+    { return folder.file (name).getFullPathName(); };
+
+    const auto read = readInputListLines ("  " + path ("a.wav") + "\n\t" + path ("b.wav") + "  \r\n\n   \n\r\n"
+                                              + "sub/c.mp3\n" + path ("my music/d.flac") + "\n"
+                                              + path ("typo.wav") + "\n" + path ("sub") + "\n file://" + path ("a.wav") + " \n",
+                                          folder.get());
+
+    EXPECT_EQ (read.files, juce::Array<juce::File> ({ folder.file ("a.wav"), folder.file ("b.wav"), folder.file ("sub/c.mp3"), folder.file ("my music/d.flac") }));
+    EXPECT_EQ (read.notFound, lines ({ path ("typo.wav"), path ("sub"), "file://" + path ("a.wav") }));
+
+    EXPECT_TRUE (readInputListLines ({}, folder.get()).notFound.isEmpty());
 }

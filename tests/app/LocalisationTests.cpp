@@ -68,6 +68,23 @@ const Entry addedEntries[] = {
     { "the result could not be rewritten:", { u8"the result could not be rewritten:", u8"无法重写结果文件:", u8"無法重寫結果檔案:" } },
     { "the result could not be put in place", { u8"the result could not be put in place", u8"无法把结果移到输出位置", u8"無法把結果移到輸出位置" } },
     { "the output folder could not be created:", { u8"the output folder could not be created:", u8"无法创建输出文件夹:", u8"無法建立輸出資料夾:" } },
+
+    // Why the converter's folder cannot be used; %1 and %2 stand for paths and the system's words.
+    { "%1 cannot be used: %2", { u8"%1 cannot be used: %2", u8"%1 无法使用: %2", u8"%1 無法使用: %2" } },
+    { "%1 is a symbolic link", { u8"%1 is a symbolic link", u8"%1 是一个符号链接", u8"%1 是一個符號連結" } },
+    { "%1 is a symbolic link that belongs to another user", { u8"%1 is a symbolic link that belongs to another user", u8"%1 是属于其他用户的符号链接", u8"%1 是屬於其他使用者的符號連結" } },
+    { "%1 is not a folder", { u8"%1 is not a folder", u8"%1 不是文件夹", u8"%1 不是資料夾" } },
+    { "%1 belongs to another user", { u8"%1 belongs to another user", u8"%1 属于其他用户", u8"%1 屬於其他使用者" } },
+    { "%1 can be written by other users", { u8"%1 can be written by other users", u8"%1 可以被其他用户写入", u8"%1 可以被其他使用者寫入" } },
+    { "%1 cannot be written: %2", { u8"%1 cannot be written: %2", u8"%1 无法写入: %2", u8"%1 無法寫入: %2" } },
+    { "there is no folder to make a private folder in", { u8"there is no folder to make a private folder in", u8"没有可以在其中创建私有文件夹的文件夹", u8"沒有可以在其中建立私有資料夾的資料夾" } },
+    { "%1 cannot be made: %2", { u8"%1 cannot be made: %2", u8"无法创建 %1: %2", u8"無法建立 %1: %2" } },
+    { "TMPDIR is not an absolute path: %1", { u8"TMPDIR is not an absolute path: %1", u8"TMPDIR 不是绝对路径: %1", u8"TMPDIR 不是絕對路徑: %1" } },
+    { "%1 does not allow running programs, and there is no cache folder", { u8"%1 does not allow running programs, and there is no cache folder", u8"%1 不允许运行程序，而且没有缓存文件夹", u8"%1 不允許執行程式，而且沒有快取資料夾" } },
+    { "neither %1 nor %2 allows running programs", { u8"neither %1 nor %2 allows running programs", u8"%1 和 %2 都不允许运行程序", u8"%1 和 %2 都不允許執行程式" } },
+
+    // A line of the input list that names no file.
+    { "file_not_found", { u8"File not found:", u8"找不到文件:", u8"找不到檔案:" } },
 };
 
 struct TableFile

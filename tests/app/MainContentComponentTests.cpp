@@ -6,6 +6,8 @@
 
 #include <regex>
 
+#include <sys/stat.h>
+
 using app_tests::Child;
 using app_tests::ContentTest;
 using testing_support::makeSine;
@@ -27,6 +29,19 @@ juce::String readClipboardWithXclip()
                { return ! xclip.isRunning(); },
                10000);
     return xclip.readAllProcessOutput();
+}
+
+bool isSameImage (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return false;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                return false;
+
+    return true;
 }
 
 } // namespace
@@ -96,12 +111,12 @@ TEST_F (ContentTest, ConvertsDroppedFoldersAndFilesWithTheChosenOptions)
     EXPECT_EQ (inputList().getText(), inputs[0].getFullPathName() + "\n" + inputs[1].getFullPathName() + "\n"
                                           + inputs[2].getFullPathName() + "\n" + inputs[3].getFullPathName());
 
-    // A blank line and a line naming a folder are passed over.
+    // A blank line is passed over; a line naming a folder is told, as it names no file.
     inputList().setText (inputList().getText() + "\n\n" + music.getFullPathName(), true);
 
     convert();
 
-    juce::String expectedLog;
+    juce::String expectedLog = "File not found: " + music.getFullPathName() + "\n\n";
 
     for (auto& input : inputs)
     {
@@ -119,7 +134,9 @@ TEST_F (ContentTest, ConvertsDroppedFoldersAndFilesWithTheChosenOptions)
     EXPECT_FALSE (music.getChildFile ("KIV_Wav/KIV_Wav").exists());
     EXPECT_FALSE (music.getParentDirectory().getChildFile ("KIV_Wav").exists()) << "no output folder for a folder line";
     EXPECT_TRUE (inputList().isEnabled());
-    EXPECT_EQ (countNotConvertedAlerts (false), 0);
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (true) == 1; },
+                            2000));
 }
 
 TEST_F (ContentTest, StopEndsTheRunWithoutPartialOutputAndSaysSo)
@@ -180,18 +197,59 @@ TEST_F (ContentTest, ACorruptInputIsReportedAsFailedAndRaisesTheAlert)
                             2000));
 }
 
-TEST_F (ContentTest, ARunWithNothingToConvertEndsAtOnce)
+TEST_F (ContentTest, ARunWithNothingToConvertEndsAtOnceAndSaysWhatItDidNotFind)
 {
+    const juce::String doneText = "\n\nall done!\nYou can check then output files and close this application.";
     makeComponent();
     inputList().setText ("/nowhere/ghost.mp3\n" + folder.get().getFullPathName(), true);
     click (Child::clearInput);
     EXPECT_TRUE (inputList().isEmpty());
 
-    inputList().setText ("/nowhere/ghost.mp3", true);
+    // An empty list asks for nothing.
+    convert();
+    EXPECT_EQ (logEditor().getText(), doneText);
+    pumpUntil ([]
+               { return false; },
+               300);
+    EXPECT_EQ (countNotConvertedAlerts (true), 0);
+
+    // A list in which no line names a file does not end as if all were well.
+    inputList().setText (" \n/nowhere/ghost.mp3\n\t\n", true);
+    convert();
+    EXPECT_EQ (logEditor().getText(), "File not found: /nowhere/ghost.mp3\n\n" + doneText);
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (true) == 1; },
+                            2000));
+    EXPECT_FALSE (juce::File ("/nowhere/KIV_Wav").exists());
+}
+
+TEST_F (ContentTest, EveryLineThatNamesNoFileIsToldInTheLog)
+{
+    const auto a = folder.file ("a.wav");
+    const auto b = folder.file ("b.wav");
+    const auto c = folder.file ("c.wav");
+
+    for (auto& input : { a, b, c })
+        ASSERT_TRUE (makeSine (input, 0.5));
+
+    makeComponent();
+    const juce::StringArray lines { "  " + a.getFullPathName(), "  " + b.getFullPathName() + " \r", "",
+                                    folder.file ("typo.wav").getFullPathName(), folder.get().getFullPathName(),
+                                    "file://" + c.getFullPathName() };
+    inputList().setText (lines.joinIntoString ("\n"), true);
     convert();
 
-    EXPECT_EQ (logEditor().getText(), "\n\nall done!\nYou can check then output files and close this application.");
-    EXPECT_FALSE (juce::File ("/nowhere/KIV_Wav").exists());
+    // The lines that name nothing come first: they are known when Start is pressed.
+    EXPECT_EQ (logEditor().getText(), "File not found: " + folder.file ("typo.wav").getFullPathName() + "\n\n"
+                                          + "File not found: " + folder.get().getFullPathName() + "\n\n"
+                                          + "File not found: file://" + c.getFullPathName() + "\n\n"
+                                          + expectedLogOf (a, "Conversion successful") + expectedLogOf (b, "Conversion successful")
+                                          + "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_TRUE (probeAudio (getOutputFileFor (b)).ok);
+    EXPECT_FALSE (getOutputFileFor (c).exists());
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (true) == 1; },
+                            2000));
 }
 
 TEST_F (ContentTest, TheLogEditorShowsExactlyTheLogTextAsItGrowsAndIsReplaced)
@@ -423,4 +481,32 @@ TEST_F (ContentTest, GoingAwayDuringARunLeavesNothingBehind)
 
     EXPECT_FALSE (getOutputFileFor (input).exists());
     EXPECT_TRUE (getConfigFile().existsAsFile());
+}
+
+TEST_F (ContentTest, AConverterFolderThatCannotBeUsedIsToldAtStartInTheLogsFontAndLanguage)
+{
+    installTranslationTable (TranslationTable::simplifiedChinese);
+
+    // A temporary folder that others may write to is no place to run a program from.
+    const juce::File temporary (juce::SystemStats::getEnvironmentVariable ("TMPDIR", {}));
+    ASSERT_TRUE (temporary.isDirectory());
+    ASSERT_EQ (::chmod (temporary.getFullPathName().toRawUTF8(), 0770), 0);
+    const juce::ScopeGuard restore { [&temporary]
+                                     { ::chmod (temporary.getFullPathName().toRawUTF8(), 0700); } };
+
+    makeComponent();
+    EXPECT_FALSE (startButton().isEnabled());
+
+    const auto textAtStart = logEditor().getText();
+    EXPECT_TRUE (textAtStart.startsWith ("ffmpeg file is not exists.")) << textAtStart;
+    EXPECT_TRUE (textAtStart.endsWith ("\n\n" + temporary.getFullPathName() + juce::String::fromUTF8 (u8" 可以被其他用户写入"))) << textAtStart;
+
+    // It looks exactly as the same message does when Start shows it, in the log's own font.
+    const auto snapshot = [this]
+    { return logEditor().createComponentSnapshot (logEditor().getLocalBounds()); };
+    const auto shownAtStart = snapshot();
+    logEditor().clear();
+    component->buttonClicked (&startButton());
+    EXPECT_EQ (logEditor().getText(), textAtStart);
+    EXPECT_TRUE (isSameImage (snapshot(), shownAtStart));
 }

@@ -134,3 +134,20 @@ TEST (SettingsFolder, AWriteThatFailsPartWayLeavesTheOldFile)
     EXPECT_EQ (home.getConfigFile().loadFileAsString().toStdString(), oldText);
     EXPECT_EQ (home.getSettingsFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 1);
 }
+
+TEST (SettingsFolder, AFolderInTheFilesPlaceStaysAndTheWriteFails)
+{
+    SettingsHome home;
+    home.prepare();
+    ASSERT_TRUE (home.getConfigFile().createDirectory());
+
+    const std::string text = "{}";
+
+    for (const auto size : { (int) text.size(), 0 })
+    {
+        EXPECT_FALSE (writeSettingsFile ("config.json", text.data(), size)) << size;
+        EXPECT_TRUE (home.getConfigFile().isDirectory()) << size;
+    }
+
+    EXPECT_EQ (home.getSettingsFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 1);
+}
