@@ -109,10 +109,9 @@ void HID_Write_Thread::run()
 
     inputFiles.clear();
 
-    owner->postLogText (workerLog);
-
-    // The log editor follows the log text at its next refresh, which conversionFinished brings
-    // about: without the summary in the log text too, it would vanish from the editor at once.
+    // The summary reaches the log editor through the log text only, which the refresh shows
+    // with the done text after it. Posted to the editor as well, it could land after a refresh
+    // that had already shown it, and stand there twice.
     owner->setLogText (workerLog, false);
     owner->conversionFinished();
 

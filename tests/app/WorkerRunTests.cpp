@@ -84,7 +84,7 @@ TEST_F (ContentTest, WorkerConvertsItsListWithoutReplacingAnOutputAndStops)
     ASSERT_TRUE (app_tests::waitForWorkerToEnd (10000));
     EXPECT_EQ (app_tests::countConverterChildren(), 0);
 
-    EXPECT_TRUE (waitUntilIdle());
+    EXPECT_TRUE (waitUntilIdle()) << logEditor().getText();
     EXPECT_TRUE (pumpUntil ([this]
                             { return countNotConvertedAlerts (false) == 1; },
                             5000));
@@ -133,4 +133,38 @@ TEST_F (ContentTest, WorkerEndsBeforeItsOwnerGoes)
     pumpUntil ([]
                { return false; },
                100);
+}
+
+TEST_F (ContentTest, WorkerSummaryIsShownOnceWhenTheLogRefreshComesFirst)
+{
+    const auto input = folder.file ("song.wav");
+    ASSERT_TRUE (makeSine (input, 0.5));
+
+    makeComponent();
+
+    // The worker is held after its input until notified.
+    const juce::ScopedValueSetter<int> longPause (conversionWorker.waitMilliseconds, 60000);
+    app_tests::startWorker (*component, { input.getFullPathName() });
+
+    // Its output is complete only after its last change of the log editor: from then on it needs
+    // nothing of the message thread.
+    ASSERT_TRUE (pumpUntil ([&input]
+                            { return getOutputFileFor (input).existsAsFile(); },
+                            30000));
+
+    // It ends while the message loop stands still, and the log refresh falls due before anything
+    // it posted on its way out.
+    conversionWorker.notify();
+    ASSERT_TRUE (conversionWorker.waitForThreadToExit (10000));
+    component->timerCallback (0);
+
+    const auto summary = summaryLine (input);
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return isIdleAgain(); },
+                            5000))
+        << logEditor().getText();
+
+    const auto log = logEditor().getText();
+    EXPECT_TRUE (log.startsWith (summary)) << log;
+    EXPECT_EQ (log.indexOf (summary), log.lastIndexOf (summary)) << log;
 }
