@@ -19,11 +19,41 @@ const juce::String summaryGap ("    ");
 HID_Write_Thread::HID_Write_Thread()
     : juce::Thread ("HID_Write_Thread")
 {
+    addListener (this);
 }
 
 HID_Write_Thread::~HID_Write_Thread()
 {
     stopThread (2000);
+    removeListener (this);
+}
+
+bool HID_Write_Thread::startThread()
+{
+    return startThread (Priority::normal);
+}
+
+bool HID_Write_Thread::startThread (Priority threadPriority)
+{
+    // A running thread goes on as it is, its stop request included.
+    if (isThreadRunning())
+        return false;
+
+    stopRequested = false;
+    return juce::Thread::startThread (threadPriority);
+}
+
+void HID_Write_Thread::exitSignalSent()
+{
+    // The converter would keep the thread busy until it ends by itself; the framework kills a
+    // thread that does not end in time, and with it the whole program.
+    if (auto* component = owner)
+        component->stopConversion();
+}
+
+bool HID_Write_Thread::shouldEnd() const
+{
+    return stopRequested || threadShouldExit();
 }
 
 juce::String HID_Write_Thread::buildFfmpegCommandLine (WorkerJob job) const
@@ -61,15 +91,15 @@ void HID_Write_Thread::run()
     inputFiles.removeEmptyStrings();
     inputFiles.removeDuplicates (true);
 
+    // stopRequested stays as startThread left it: a stop since then counts.
     workerLog.clear();
-    stopRequested = false;
 
     const auto total = inputFiles.size();
     const auto outputOptions = readOutputOptions();
     auto index = 0;
     auto notConverted = false;
 
-    while (! inputFiles.isEmpty() && ! threadShouldExit() && ! stopRequested)
+    while (! inputFiles.isEmpty() && ! shouldEnd())
     {
         const auto input = inputFiles[0];
         inputFiles.remove (0);
@@ -101,7 +131,7 @@ void HID_Write_Thread::run()
 
         workerLog << "\n";
 
-        if (stopRequested)
+        if (shouldEnd())
             break;
 
         wait (waitMilliseconds);
@@ -109,10 +139,9 @@ void HID_Write_Thread::run()
 
     inputFiles.clear();
 
-    owner->postLogText (workerLog);
-
-    // The log editor follows the log text at its next refresh, which conversionFinished brings
-    // about: without the summary in the log text too, it would vanish from the editor at once.
+    // The summary reaches the log editor through the log text only, which the refresh shows
+    // with the done text after it. Posted to the editor as well, it could land after a refresh
+    // that had already shown it, and stand there twice.
     owner->setLogText (workerLog, false);
     owner->conversionFinished();
 
@@ -145,11 +174,16 @@ HID_Write_Thread::Outcome HID_Write_Thread::convert (const juce::String& input, 
 
     owner->postClearLog();
 
-    // A stop that came in since the last input must not be missed by this start: the owner
-    // refuses to start while its own stop request stands, and its stop sets ours first.
+    // A stop that came since the last input must not be missed by this start. Both ways of
+    // stopping raise our own request (stopRequested, or the thread's exit request) before the
+    // owner's: one that came before this clearing is seen below, and one that comes after it
+    // makes the owner refuse the start, or kills the child that it started.
     owner->workerStopRequested = false;
 
-    const auto started = ! stopRequested && owner->startWorkerProcess (buildFfmpegCommandLine (job), buildFfmpegArguments (job));
+    if (shouldEnd())
+        return Outcome::stopped;
+
+    const auto started = owner->startWorkerProcess (buildFfmpegCommandLine (job), buildFfmpegArguments (job));
     const auto exitedCleanly = owner->runWorkerProcess (input, index, total) && started;
 
     // A converter that failed or was killed leaves no result, at most a partial file.
@@ -159,5 +193,5 @@ HID_Write_Thread::Outcome HID_Write_Thread::convert (const juce::String& input, 
     if (converted)
         return Outcome::converted;
 
-    return stopRequested ? Outcome::stopped : Outcome::failed;
+    return shouldEnd() ? Outcome::stopped : Outcome::failed;
 }

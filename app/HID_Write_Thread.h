@@ -14,15 +14,24 @@ class MainContentComponent;
     The application creates one, conversionWorker, and never starts it. An owner fills owner,
     inputFiles and converterPath and then calls startThread; the owner's content component runs
     each converter child and shows its output (startWorkerProcess, runWorkerProcess). A run ends
-    when the list is done, when the thread is asked to exit (before the next input) or when
-    stopRequested is found set (after the current input); the summary, the end of the run and the
+    when the list is done, when stopRequested is found set, or when the thread is asked to exit
+    (stopThread, the destructor), which also kills the converter child at once, so that the
+    thread ends long before the framework would kill it; the summary, the end of the run and the
     not-converted alert follow in every case.
 */
-class HID_Write_Thread : public juce::Thread
+class HID_Write_Thread : public juce::Thread,
+                         private juce::Thread::Listener
 {
 public:
     HID_Write_Thread();
     ~HID_Write_Thread() override;
+
+    /** Starts a run, as juce::Thread::startThread does. A stop request left from before is
+        forgotten here rather than when the run begins, so that a stop that comes as the thread
+        starts is honoured.
+    */
+    bool startThread();
+    bool startThread (Priority threadPriority);
 
     void run() override;
 
@@ -59,6 +68,11 @@ private:
         failed,
         stopped
     };
+
+    void exitSignalSent() override;
+
+    /** A stop was requested or the thread was asked to exit. */
+    [[nodiscard]] bool shouldEnd() const;
 
     [[nodiscard]] juce::String readOutputOptions();
     [[nodiscard]] Outcome convert (const juce::String& input, const OutputPaths& paths,

@@ -2,6 +2,31 @@
 
 #include "app/ProgressText.h"
 
+#include <utility>
+
+namespace
+{
+bool isLineEnd (juce::juce_wchar character) noexcept
+{
+    return character == '\n' || character == '\r';
+}
+
+/** Where the last line of a text begins: after the last line end that is not its final character. */
+int findStartOfLastLine (const juce::String& text)
+{
+    for (auto i = text.length() - 1; --i >= 0;)
+        if (isLineEnd (text[i]))
+            return i + 1;
+
+    return 0;
+}
+
+double now() noexcept
+{
+    return juce::Time::getMillisecondCounterHiRes();
+}
+} // namespace
+
 WorkerProcessDriver::WorkerProcessDriver (platform::ChildProcess& childToFollow, std::atomic<bool>& stopFlag,
                                           juce::TextEditor& editor, ProgressPoster poster)
     : child (childToFollow), stopRequested (stopFlag), logEditor (editor), postProgressText (std::move (poster))
@@ -21,7 +46,9 @@ bool WorkerProcessDriver::run (const juce::String& input, int inputIndex, int in
         // A stop counts for the read in progress only.
         stopRequested = false;
 
-        const auto numRead = child.readProcessOutput (readBuffer.data(), maxReadSize);
+        // Waits no longer than a waiting line may wait, so that a quiet converter's last lines
+        // are shown all the same.
+        const auto numRead = child.readProcessOutput (readBuffer.data(), maxReadSize, showIntervalMs);
         const auto written = ring.write (readBuffer.data(), numRead);
 
         while (! stopRequested && deliverLine())
@@ -34,20 +61,33 @@ bool WorkerProcessDriver::run (const juce::String& input, int inputIndex, int in
         // until the child ends: that start is shown as it stands and the rest follows it.
         if (written < 0 && ring.write (readBuffer.data(), numRead) < 0 && ! stopRequested)
         {
-            showStartOfLongLine();
+            takeStartOfLongLine();
             ring.write (readBuffer.data(), numRead);
         }
-    } while (! stopRequested && child.isRunning());
+
+        if (waitingLines.isNotEmpty() && (numRead == 0 || now() - waitingSinceMs >= showIntervalMs))
+            showWaitingLines();
+    } while (! shouldStop() && child.isRunning());
 
     // No converter outlives a stop.
     if (child.isRunning())
         child.kill();
 
     child.waitForProcessToFinish (-1);
+
+    // The end of the item empties the editor: lines still waiting would only be wiped out.
+    waitingLines.clear();
     showUnreadOutput();
 
     const auto status = child.getExitStatus();
     return status.hasEnded && status.exitedNormally && status.exitCode == 0;
+}
+
+bool WorkerProcessDriver::shouldStop() const
+{
+    // The thread's exit request (stopThread, a destroyed worker) ends the following as a stop
+    // does, long before the framework would give up waiting for the thread.
+    return stopRequested || juce::Thread::currentThreadShouldExit();
 }
 
 bool WorkerProcessDriver::deliverLine()
@@ -64,11 +104,11 @@ bool WorkerProcessDriver::deliverLine()
         length = ring.read (lineBuffer.data(), length);
     }
 
-    showLine (juce::String::fromUTF8 (lineBuffer.data(), length));
+    takeLine (juce::String::fromUTF8 (lineBuffer.data(), length));
     return true;
 }
 
-void WorkerProcessDriver::showLine (const juce::String& text)
+void WorkerProcessDriver::takeLine (const juce::String& text)
 {
     // The converter rewrites a line ended by "\r" in place; only its progress reports are shown.
     const auto rewritesLastLine = text.endsWithChar ('\r');
@@ -77,25 +117,23 @@ void WorkerProcessDriver::showLine (const juce::String& text)
     if (rewritesLastLine && ! isReport)
         return;
 
+    if (waitingLines.isEmpty())
     {
-        const juce::MessageManagerLock messageManagerLock (juce::Thread::getCurrentThread());
-
-        if (! messageManagerLock.lockWasGained())
-            return;
-
-        logEditor.moveCaretToEnd (false);
-
-        if (rewritesLastLine)
-            logEditor.moveCaretUp (true);
-
-        logEditor.insertTextAtCaret (text);
+        waitingSinceMs = now();
+        replacesLastShownLine = rewritesLastLine;
     }
+    else if (rewritesLastLine)
+    {
+        waitingLines = waitingLines.substring (0, findStartOfLastLine (waitingLines));
+    }
+
+    waitingLines += text;
 
     if (rewritesLastLine)
         postProgressText (makeProgressText());
 }
 
-void WorkerProcessDriver::showStartOfLongLine()
+void WorkerProcessDriver::takeStartOfLongLine()
 {
     auto length = 0;
 
@@ -115,16 +153,49 @@ void WorkerProcessDriver::showStartOfLongLine()
     else
         complete = length;
 
-    const auto text = juce::String::fromUTF8 (lineBuffer.data(), complete);
     ring.write (lineBuffer.data() + complete, length - complete);
+
+    if (waitingLines.isEmpty())
+    {
+        waitingSinceMs = now();
+        replacesLastShownLine = false;
+    }
+
+    waitingLines += juce::String::fromUTF8 (lineBuffer.data(), complete);
+}
+
+void WorkerProcessDriver::showWaitingLines()
+{
+    const auto text = std::exchange (waitingLines, {});
 
     const juce::MessageManagerLock messageManagerLock (juce::Thread::getCurrentThread());
 
     if (! messageManagerLock.lockWasGained())
         return;
 
-    logEditor.moveCaretToEnd (false);
-    logEditor.insertTextAtCaret (text);
+    const auto end = logEditor.getTotalNumChars();
+
+    if (replacesLastShownLine)
+    {
+        // Only the end of the text is looked at: enough for every line that the ring delivers.
+        const auto tail = logEditor.getTextInRange ({ juce::jmax (0, end - 2 * ring.capacity), end });
+        logEditor.setHighlightedRegion ({ end - tail.length() + findStartOfLastLine (tail), end });
+    }
+    else
+    {
+        logEditor.moveCaretToEnd (false);
+    }
+
+    // One insertion makes a single line break of "\r\n", which the converter's lines make two of.
+    auto rest = text;
+
+    for (int split; (split = rest.indexOf ("\r\n")) >= 0;)
+    {
+        logEditor.insertTextAtCaret (rest.substring (0, split + 1));
+        rest = rest.substring (split + 1);
+    }
+
+    logEditor.insertTextAtCaret (rest);
 }
 
 void WorkerProcessDriver::showUnreadOutput()

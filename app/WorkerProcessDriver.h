@@ -11,12 +11,15 @@
 #include <functional>
 
 /** Follows one converter child of the standalone worker: reads its output through a small ring,
-    shows each line in the log editor (a progress report, ended by "\r", replaces the last line)
+    shows its lines in the log editor (a progress report, ended by "\r", replaces the last line)
     and the progress on the progress line, and at the end shows what was left unread.
 
-    It runs on the worker's thread. The log editor is changed only under the message manager's
-    lock, which is given up when that thread is asked to exit, so a message thread waiting for
-    the worker never waits for it in turn.
+    It runs on the worker's thread. Lines reach the log editor in batches, at most
+    showIntervalMs after they came: every change of the editor costs time in proportion to the
+    text it holds, so a change per line would make a converter that prints thousands of lines
+    wait for the editor. The editor is changed only under the message manager's lock, which is
+    given up when that thread is asked to exit, so a message thread waiting for the worker never
+    waits for it in turn; such a request also ends the following, as a stop does.
 */
 class WorkerProcessDriver
 {
@@ -31,12 +34,16 @@ public:
     */
     bool run (const juce::String& inputPath, int index, int total);
 
+    static constexpr int showIntervalMs = 50;
+
 private:
     static constexpr int maxReadSize = 63;
 
+    [[nodiscard]] bool shouldStop() const;
     [[nodiscard]] bool deliverLine();
-    void showLine (const juce::String& text);
-    void showStartOfLongLine();
+    void takeLine (const juce::String& text);
+    void takeStartOfLongLine();
+    void showWaitingLines();
     void showUnreadOutput();
     [[nodiscard]] juce::String makeProgressText() const;
 
@@ -49,6 +56,12 @@ private:
     ProgressFields progress;
     std::array<char, maxReadSize + 1> readBuffer {};
     std::array<char, 1024> lineBuffer {};
+
+    // Lines taken from the ring but not yet shown. When the first of them is a progress report
+    // that came while none were waiting, it replaces the last line the editor shows.
+    juce::String waitingLines;
+    bool replacesLastShownLine = false;
+    double waitingSinceMs = 0.0;
 
     juce::String inputPath;
     int index = 0, total = 0;

@@ -3,6 +3,7 @@
 #include "platform/FileDescriptor.h"
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -290,18 +291,23 @@ bool ChildProcess::isRunning()
     return pid != 0;
 }
 
-int ChildProcess::readProcessOutput (void* destBuffer, int maxBytes)
+int ChildProcess::readProcessOutput (void* destBuffer, int maxBytes, int timeoutMs)
 {
     if (destBuffer == nullptr || maxBytes <= 0)
         return 0;
+
+    const auto deadline = juce::Time::getMillisecondCounterHiRes() + timeoutMs;
 
     while (pipeFd >= 0)
     {
         reapIfEnded (false);
         const auto ended = ! hasUnreapedChild();
+        const auto remainingMs = timeoutMs < 0 ? pollIntervalMs : (int) std::ceil (deadline - juce::Time::getMillisecondCounterHiRes());
+        const auto timedOut = remainingMs <= 0;
+        const auto waitMs = ended || timedOut ? 0 : juce::jmin (pollIntervalMs, remainingMs);
 
         pollfd request { pipeFd, POLLIN, 0 };
-        const auto ready = ::poll (&request, 1, ended ? 0 : pollIntervalMs);
+        const auto ready = ::poll (&request, 1, waitMs);
 
         if (ready < 0 && errno == EINTR)
             continue;
@@ -325,8 +331,9 @@ int ChildProcess::readProcessOutput (void* destBuffer, int maxBytes)
             break;
         }
 
-        // Reaped and nothing waiting. A grandchild may still hold the pipe open; not our business.
-        if (ended)
+        // Reaped, or out of time, and nothing waiting. A grandchild may still hold the pipe open
+        // after the child has ended; not our business.
+        if (ended || timedOut)
             return 0;
     }
 

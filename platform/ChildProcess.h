@@ -38,8 +38,10 @@ public:
 
     /** Waits for output without blocking forever: returns as soon as some bytes (at most
         maxBytes) have been read, or 0 once the child has ended and the pipe holds nothing more.
+        With a timeout (ms; -1: none), 0 also when that time passed without output while the
+        child runs.
     */
-    int readProcessOutput (void* destBuffer, int maxBytes);
+    int readProcessOutput (void* destBuffer, int maxBytes, int timeoutMs = -1);
 
     /** Ends the child at once (SIGKILL). True when there was a running child to end. */
     bool kill();

@@ -141,10 +141,15 @@ juce::String ContentTest::expectedLogOf (const juce::File& input, const juce::St
 
 void startWorker (MainContentComponent& owner, const juce::StringArray& inputs)
 {
-    conversionWorker.owner = &owner;
-    conversionWorker.inputFiles = inputs;
-    conversionWorker.converterPath = platform::getConverterFile().getFullPathName();
-    conversionWorker.startThread();
+    startWorker (conversionWorker, owner, inputs);
+}
+
+void startWorker (HID_Write_Thread& worker, MainContentComponent& owner, const juce::StringArray& inputs)
+{
+    worker.owner = &owner;
+    worker.inputFiles = inputs;
+    worker.converterPath = platform::getConverterFile().getFullPathName();
+    worker.startThread();
 }
 
 bool waitForWorkerToEnd (int timeoutMs)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+class HID_Write_Thread;
+
 namespace app_tests
 {
 
@@ -86,10 +88,11 @@ protected:
     std::unique_ptr<MainContentComponent> component;
 };
 
-/** Fills the application's standalone worker as an owner does, with the unpacked converter,
-    and starts it.
+/** Fills a standalone worker as an owner does, with the unpacked converter, and starts it;
+    the application's own one unless another is given.
 */
 void startWorker (MainContentComponent& owner, const juce::StringArray& inputs);
+void startWorker (HID_Write_Thread& worker, MainContentComponent& owner, const juce::StringArray& inputs);
 
 /** Runs the message loop until the worker's thread has ended. */
 bool waitForWorkerToEnd (int timeoutMs);

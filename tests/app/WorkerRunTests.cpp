@@ -84,7 +84,7 @@ TEST_F (ContentTest, WorkerConvertsItsListWithoutReplacingAnOutputAndStops)
     ASSERT_TRUE (app_tests::waitForWorkerToEnd (10000));
     EXPECT_EQ (app_tests::countConverterChildren(), 0);
 
-    EXPECT_TRUE (waitUntilIdle());
+    EXPECT_TRUE (waitUntilIdle()) << logEditor().getText();
     EXPECT_TRUE (pumpUntil ([this]
                             { return countNotConvertedAlerts (false) == 1; },
                             5000));
@@ -135,4 +135,114 @@ TEST_F (ContentTest, WorkerEndsBeforeItsOwnerGoes)
                { return false; },
                100);
     EXPECT_EQ (countNotConvertedAlerts (false), 0);
+}
+
+TEST_F (ContentTest, WorkerAskedToExitKillsItsConverterAndEndsInTime)
+{
+    writeRealTimeConfig();
+    const auto input = folder.file ("long.wav");
+    ASSERT_TRUE (makeSine (input, 60.0));
+    const auto partial = getOutputFolderFor (input).getChildFile (".long.wav");
+
+    makeComponent();
+
+    // Both give the thread 2000 ms and then kill it, which would end this whole program.
+    const std::pair<const char*, std::function<void (std::unique_ptr<HID_Write_Thread>&)>> ways[] = {
+        { "stopThread", [] (std::unique_ptr<HID_Write_Thread>& worker)
+          { EXPECT_TRUE (worker->stopThread (2000)) << "it ended by itself"; } },
+        { "destructor", [] (std::unique_ptr<HID_Write_Thread>& worker)
+          { worker.reset(); } },
+    };
+
+    for (const auto& [name, askToExit] : ways)
+    {
+        auto worker = std::make_unique<HID_Write_Thread>();
+        app_tests::startWorker (*worker, *component, { input.getFullPathName() });
+        ASSERT_TRUE (pumpUntil ([this]
+                                { return progressText().contains ("@"); },
+                                20000))
+            << name;
+        ASSERT_TRUE (partial.existsAsFile()) << name;
+
+        askToExit (worker);
+        worker.reset();
+
+        EXPECT_EQ (app_tests::countConverterChildren(), 0) << name;
+        EXPECT_FALSE (partial.exists()) << name;
+        EXPECT_FALSE (getOutputFileFor (input).exists()) << name;
+        EXPECT_TRUE (waitUntilIdle()) << name << "\n"
+                                      << logEditor().getText();
+        EXPECT_TRUE (logEditor().getText().startsWith (summaryLine (input, "Stopped"))) << name << "\n"
+                                                                                        << logEditor().getText();
+        EXPECT_TRUE (pumpUntil ([this]
+                                { return countNotConvertedAlerts (true) == 1; },
+                                5000))
+            << name;
+    }
+}
+
+TEST_F (ContentTest, WorkerHonoursAStopThatComesAsItStarts)
+{
+    const auto input = folder.file ("song.wav");
+    ASSERT_TRUE (makeSine (input, 1.0));
+
+    makeComponent();
+
+    const std::pair<const char*, std::function<void()>> stops[] = {
+        { "stopConversionAndWorker", [this]
+          { component->stopConversionAndWorker(); } },
+        { "stopRequested", []
+          { conversionWorker.stopRequested = true; } },
+    };
+
+    for (const auto& [name, stop] : stops)
+    {
+        app_tests::startWorker (*component, { input.getFullPathName() });
+        stop();
+
+        ASSERT_TRUE (app_tests::waitForWorkerToEnd (20000)) << name;
+        EXPECT_EQ (conversionWorker.workerLog, "") << name;
+        EXPECT_FALSE (getOutputFolderFor (input).exists()) << name << ": no input was begun";
+        EXPECT_TRUE (waitUntilIdle()) << name;
+    }
+
+    // A stop of an earlier run does not stop the next one.
+    app_tests::startWorker (*component, { input.getFullPathName() });
+    ASSERT_TRUE (app_tests::waitForWorkerToEnd (60000));
+    EXPECT_EQ (conversionWorker.workerLog, summaryLine (input));
+    EXPECT_TRUE (getOutputFileFor (input).existsAsFile());
+}
+
+TEST_F (ContentTest, WorkerSummaryIsShownOnceWhenTheLogRefreshComesFirst)
+{
+    const auto input = folder.file ("song.wav");
+    ASSERT_TRUE (makeSine (input, 0.5));
+
+    makeComponent();
+
+    // The worker is held after its input until notified.
+    const juce::ScopedValueSetter<int> longPause (conversionWorker.waitMilliseconds, 60000);
+    app_tests::startWorker (*component, { input.getFullPathName() });
+
+    // Its output is complete only after its last change of the log editor: from then on it needs
+    // nothing of the message thread.
+    ASSERT_TRUE (pumpUntil ([&input]
+                            { return getOutputFileFor (input).existsAsFile(); },
+                            30000));
+
+    // It ends while the message loop stands still, and the log refresh falls due before anything
+    // it posted on its way out.
+    conversionWorker.notify();
+    ASSERT_TRUE (conversionWorker.waitForThreadToExit (10000));
+    component->timerCallback (0);
+
+    const auto summary = summaryLine (input);
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return isIdleAgain(); },
+                            5000))
+        << logEditor().getText();
+
+    const auto log = logEditor().getText();
+    EXPECT_TRUE (log.startsWith (summary)) << log;
+    EXPECT_EQ (log.indexOf (summary), log.lastIndexOf (summary)) << log;
 }

@@ -314,6 +314,27 @@ TEST (ChildProcess, WaitsWithATimeout)
     EXPECT_EQ (process.getExitStatus().exitCode, 0);
 }
 
+TEST (ChildProcess, ReadsWithATimeout)
+{
+    platform::ChildProcess process;
+    char buffer[64];
+
+    ASSERT_TRUE (process.start ({ "sleep", "5" }));
+    EXPECT_EQ (process.readProcessOutput (buffer, (int) sizeof (buffer), 50), 0);
+    EXPECT_TRUE (process.isRunning()) << "a quiet child is not taken for an ended one";
+
+    // No time to wait still takes what has come.
+    ASSERT_TRUE (process.start (shell ("printf ready; exec sleep 300")));
+    auto numRead = 0;
+
+    for (int attempt = 0; attempt < 1000 && numRead == 0; ++attempt)
+        if ((numRead = process.readProcessOutput (buffer, (int) sizeof (buffer), 0)) == 0)
+            std::this_thread::sleep_for (std::chrono::milliseconds (10));
+
+    EXPECT_EQ (juce::String (buffer, (size_t) juce::jmax (0, numRead)), "ready");
+    EXPECT_TRUE (process.isRunning());
+}
+
 TEST (ChildProcess, StartAgainAndDestructionKillAndReapTheChild)
 {
     auto startReportingPid = [] (platform::ChildProcess& process)
