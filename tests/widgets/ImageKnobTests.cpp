@@ -66,6 +66,15 @@ int drawnFrame (const RecordingContext& context)
 
     return -1;
 }
+
+// The knob painted through a parent, as a window paints it, into a transparent picture.
+juce::Image paintThroughParent (juce::Component& parent)
+{
+    juce::Image window (juce::Image::ARGB, parent.getWidth(), parent.getHeight(), true);
+    juce::Graphics g (window);
+    parent.paintEntireComponent (g, false);
+    return window;
+}
 } // namespace
 
 TEST (ImageKnob, AttachesItsLookAndFeelAsARotaryKnobWithoutTextBox)
@@ -249,9 +258,7 @@ TEST (ImageKnob, PaintingAtAnySizeStaysInsideItsImages)
                 knob.setBounds (5, 5, size.x, size.y);
                 change.apply (parent, knob);
 
-                juce::Image window (juce::Image::ARGB, parent.getWidth(), parent.getHeight(), true);
-                juce::Graphics g (window);
-                parent.paintEntireComponent (g, false);
+                paintThroughParent (parent);
             }
         }
     }
@@ -293,18 +300,6 @@ TEST (ImageKnob, PaintsInARealWindowAtAnySize)
 
     window.removeFromDesktop();
 }
-
-namespace
-{
-// The knob painted through a parent, as a window paints it, into a transparent picture.
-juce::Image paintThroughParent (juce::Component& parent)
-{
-    juce::Image window (juce::Image::ARGB, parent.getWidth(), parent.getHeight(), true);
-    juce::Graphics g (window);
-    parent.paintEntireComponent (g, false);
-    return window;
-}
-} // namespace
 
 TEST (ImageKnob, ShadowStaysThroughStyleAndLookAndFeelChanges)
 {
