@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/KitFactor.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <optional>
@@ -31,7 +33,10 @@ public:
     /** The stored custom font, which keeps the height of its last use. */
     [[nodiscard]] const std::optional<juce::Font>& getCustomFont() const noexcept { return customFont; }
 
-    void setFontScale (float newFontScale) noexcept { fontScale = newFontScale; }
+    /** A factor that is not a number, or is negative, counts as 0, infinity as the largest
+        float; the font's height then stays within the framework's 0.1 to 10000.
+    */
+    void setFontScale (float newFontScale) noexcept { fontScale = KitFactor::drawable (newFontScale); }
     [[nodiscard]] float getFontScale() const noexcept { return fontScale; }
 
     juce::Font getTextButtonFont (juce::TextButton&, int buttonHeight) override;

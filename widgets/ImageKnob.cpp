@@ -37,6 +37,10 @@ void ImageKnob::LookAndFeelLocal::drawImageFrame (juce::Graphics& g, int width, 
         return;
 
     const auto& frame = frames.getReference ((int) position);
+
+    if (frame.dataSize < 0) // no size at all: reading it would run past the caller's bytes
+        return;
+
     const auto image = juce::ImageCache::getFromMemory (frame.imageData, frame.dataSize);
 
     g.drawImage (image, 0, 0, width, width, 0, 0, image.getWidth(), image.getHeight(), false);
@@ -71,16 +75,17 @@ ImageKnob::ImageKnob()
     : juce::Slider (juce::Slider::RotaryHorizontalVerticalDrag, juce::Slider::NoTextBox)
 {
     setLookAndFeel (&localLookAndFeel);
-
-    // After the look-and-feel: a slider takes its effect from each new look-and-feel.
-    shadow.setShadowProperties (juce::DropShadow (juce::Colours::black.withAlpha (0.35f), 6, { 0, 2 }));
-    setComponentEffect (&shadow);
+    shadow.setShadowProperties (getShadowStyle());
 }
 
 ImageKnob::~ImageKnob()
 {
     setLookAndFeel (nullptr);
-    setComponentEffect (nullptr);
+}
+
+juce::DropShadow ImageKnob::getShadowStyle()
+{
+    return { juce::Colours::black.withAlpha (0.35f), 6, { 0, 2 } };
 }
 
 void ImageKnob::setFrames (juce::Array<FrameData> newFrames)
@@ -93,6 +98,61 @@ void ImageKnob::setDrawMode (int newDrawMode)
 {
     localLookAndFeel.setDrawMode (newDrawMode);
     repaint();
+}
+
+void ImageKnob::setShadowVisible (bool shouldShowShadow)
+{
+    shadowVisible = shouldShowShadow;
+    repaint();
+}
+
+void ImageKnob::paint (juce::Graphics& g)
+{
+    if (! (shadowVisible && paintWithShadow (g)))
+        juce::Slider::paint (g);
+}
+
+void ImageKnob::lookAndFeelChanged()
+{
+    juce::Slider::lookAndFeelChanged();
+
+    // The slider has just taken the look-and-feel's effect; the knob draws its shadow itself.
+    setComponentEffect (nullptr);
+}
+
+bool ImageKnob::paintWithShadow (juce::Graphics& g)
+{
+    // What a component effect does, but for the clip only: the look-and-feel draws the clip and
+    // the blur's reach around it into an image, and the shadow effect draws that image with
+    // its shadow. Each of the blur's passes spreads it by one pixel, twice the radius each way;
+    // one pixel more covers the offset's rounding at other scales.
+    const auto scale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    const auto style = getShadowStyle();
+    const auto passes = 2 * juce::roundToInt ((float) style.radius * scale) + 1;
+    const auto reach = (int) std::ceil ((float) passes / scale);
+
+    const auto clip = g.getClipBounds();
+    const auto area = clip.getUnion (clip - style.offset).expanded (reach).getIntersection (getLocalBounds());
+    const auto width = (int) std::ceil ((float) area.getWidth() * scale);
+    const auto height = (int) std::ceil ((float) area.getHeight() * scale);
+
+    // The framework's blur runs outside an image less than 3 pixels wide or high.
+    if (width < 3 || height < 3)
+        return false;
+
+    juce::Image content (juce::Image::ARGB, width, height, true);
+
+    {
+        juce::Graphics contentGraphics (content);
+        contentGraphics.addTransform (juce::AffineTransform::translation (-area.getPosition().toFloat()).scaled (scale));
+        juce::Slider::paint (contentGraphics);
+    }
+
+    const juce::Graphics::ScopedSaveState state (g);
+    g.setOrigin (area.getPosition());
+    g.addTransform (juce::AffineTransform::scale (1.0f / scale));
+    shadow.applyEffect (content, g, scale, 1.0f);
+    return true;
 }
 
 } // namespace juce

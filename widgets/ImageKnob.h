@@ -8,10 +8,16 @@ namespace juce
 /** A rotary slider drawn from a sequence of frame images, or as a plain vector knob.
 
     Defaults: a rotary slider dragged horizontally or vertically, without a text box, the range
-    of juce::Slider (0 to 10), no frames, drawing mode 0. A soft drop shadow is installed as the
-    component effect; it shows where the frames are transparent. A slider takes its effect from
-    its look-and-feel, so setting another look-and-feel drops the shadow. When the value popup is enabled
-    (Slider::setPopupDisplayEnabled) it appears below the knob.
+    of juce::Slider (0 to 10), no frames, drawing mode 0, and a soft drop shadow under what the
+    look-and-feel draws (not under a text box), which shows where the frames are transparent.
+
+    The knob draws the shadow itself, for the part being repainted only, so that repainting a
+    small part of a large knob costs what that part costs. It stays whatever the style, the
+    text box or the look-and-feel (the knob's own or a parent's); only setShadowVisible turns it
+    off. A knob less than 3 pixels wide or high has no shadow. The knob takes no component effect
+    from a look-and-feel (LookAndFeel_V1 offers a shadow of its own), which would shadow it twice.
+
+    When the value popup is enabled (Slider::setPopupDisplayEnabled) it appears below the knob.
 */
 class ImageKnob : public juce::Slider
 {
@@ -72,9 +78,22 @@ public:
     void setFrames (juce::Array<FrameData> newFrames);
     void setDrawMode (int newDrawMode);
 
+    void setShadowVisible (bool shouldShowShadow);
+    [[nodiscard]] bool isShadowVisible() const noexcept { return shadowVisible; }
+
+    /** The colour, radius and offset of the knob's shadow. */
+    [[nodiscard]] static juce::DropShadow getShadowStyle();
+
+    void paint (juce::Graphics&) override;
+    void lookAndFeelChanged() override;
+
 private:
+    /** Draws the shadow and the knob into the clip; false when the part to blur is too small. */
+    bool paintWithShadow (juce::Graphics&);
+
     LookAndFeelLocal localLookAndFeel;
     juce::DropShadowEffect shadow;
+    bool shadowVisible = true;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ImageKnob)
 };

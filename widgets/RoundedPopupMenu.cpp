@@ -26,8 +26,9 @@ void RoundedPopupMenu::LookAndFeelLocal::drawPopupMenuItem (juce::Graphics& g, c
 {
     if (isSeparator)
     {
-        // Inset by the corner size, so that the lines stop where the rounded edge begins.
-        auto r = area.reduced (cornerSize, 0);
+        // Inset by the corner size, so that the lines stop where the rounded edge begins. An
+        // inset beyond the width leaves no line either way, and cannot overflow.
+        auto r = area.reduced (juce::jmin (cornerSize, area.getWidth()), 0);
         r.removeFromTop (r.getHeight() / 2 - 1);
 
         g.setColour (juce::Colour (0x33000000));

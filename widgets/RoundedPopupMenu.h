@@ -32,7 +32,8 @@ public:
 
         void setTypeface (juce::Typeface::Ptr newTypeface) { typeface = std::move (newTypeface); }
         void setFontHeight (int newFontHeight) noexcept { fontHeight = newFontHeight; }
-        void setCornerSize (int newCornerSize) noexcept { cornerSize = newCornerSize; }
+        /** A negative corner size counts as 0. */
+        void setCornerSize (int newCornerSize) noexcept { cornerSize = juce::jmax (0, newCornerSize); }
 
         [[nodiscard]] const juce::Typeface::Ptr& getTypeface() const noexcept { return typeface; }
         [[nodiscard]] int getFontHeight() const noexcept { return fontHeight; }

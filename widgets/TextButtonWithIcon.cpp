@@ -1,5 +1,6 @@
 #include "widgets/TextButtonWithIcon.h"
 
+#include "widgets/KitFactor.h"
 #include "widgets/KitFont.h"
 
 namespace juce
@@ -75,7 +76,8 @@ void TextButtonWithIcon::LookAndFeelLocal::drawButtonBackground (juce::Graphics&
 
     const auto w = (float) (button.getWidth() - 2);
     const auto h = (float) (button.getHeight() - 2);
-    const auto cornerSize = h * own->getCornerFactor();
+    // Not below 0, which only a button less than 2 pixels high would give.
+    const auto cornerSize = juce::jmax (0.0f, h * own->getCornerFactor());
 
     juce::Path body;
     body.addRoundedRectangle (1.0f, 1.0f, w, h, cornerSize, cornerSize, true, true, true, true);
@@ -117,7 +119,8 @@ void TextButtonWithIcon::LookAndFeelLocal::drawButtonText (juce::Graphics& g, ju
     const auto h = button.getHeight();
     const auto w = button.getWidth();
     const auto t = h / 3;
-    const auto indent = (int) ((float) h * own->getCornerFactor());
+    // Limited to the width, where the text has long gone: a large factor gives no int of its own.
+    const auto indent = (int) juce::jmin ((double) ((float) h * own->getCornerFactor()), (double) w);
     auto textWidth = w - 2 * indent;
 
     if (own->isDrawingArrow())
@@ -159,13 +162,13 @@ void TextButtonWithIcon::setDrawArrow (bool shouldDrawArrow)
 
 void TextButtonWithIcon::setCornerFactor (float newCornerFactor)
 {
-    cornerFactor = newCornerFactor;
+    cornerFactor = KitFactor::drawable (newCornerFactor);
     repaint();
 }
 
 void TextButtonWithIcon::setFontFactor (float newFontFactor)
 {
-    fontFactor = newFontFactor;
+    fontFactor = KitFactor::drawable (newFontFactor);
     repaint();
 }
 

@@ -70,12 +70,15 @@ public:
 
     /** Corner size as a fraction of the height less 2 (0.5 gives round ends), and the text's
         left and right indent as a fraction of the height. When the indents leave no room, no
-        text is drawn.
+        text is drawn. A factor that is not a number, or is negative, counts as 0 (square
+        corners, no indent); infinity as the largest float.
     */
     void setCornerFactor (float newCornerFactor);
     [[nodiscard]] float getCornerFactor() const noexcept { return cornerFactor; }
 
-    /** Font height as a fraction of the button height; the font is never below 12. */
+    /** Font height as a fraction of the button height; the font is never below 12 (nor above
+        the framework's 10000). Out-of-range factors count as for setCornerFactor.
+    */
     void setFontFactor (float newFontFactor);
     [[nodiscard]] float getFontFactor() const noexcept { return fontFactor; }
 

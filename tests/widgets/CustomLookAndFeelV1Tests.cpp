@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 using namespace widget_tests;
 
 TEST (CustomLookAndFeel_V1, LabelFontIsTheScaledHeightOfOneLine)
@@ -80,6 +83,42 @@ TEST (CustomLookAndFeel_V1, CustomFontKeepsTheHeightOfItsLastUse)
 
     lookAndFeel.setCustomFont (std::nullopt);
     EXPECT_EQ (lookAndFeel.getLabelFont (label).getTypefaceName(), juce::Font::getDefaultSansSerifFontName());
+}
+
+TEST (CustomLookAndFeel_V1, OutOfRangeFontScalesGiveFontsOfTheNearestDrawableHeight)
+{
+    struct Case
+    {
+        float scale, height; // on a label 30 high
+    };
+
+    // The framework keeps font heights within 0.1 and 10000.
+    const Case cases[] = {
+        { std::numeric_limits<float>::quiet_NaN(), 0.1f },
+        { -1.0f, 0.1f },
+        { std::numeric_limits<float>::infinity(), 10000.0f },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.scale);
+        juce::CustomLookAndFeel_V1 lookAndFeel;
+        lookAndFeel.setFontScale (c.scale);
+        EXPECT_TRUE (std::isfinite (lookAndFeel.getFontScale()));
+
+        juce::Label label ({}, "Level");
+        label.setBounds (0, 0, 100, 30);
+        juce::TextButton button ("Start");
+        button.setBounds (0, 0, 100, 30);
+        EXPECT_FLOAT_EQ (lookAndFeel.getLabelFont (label).getHeight(), c.height);
+        EXPECT_FLOAT_EQ (lookAndFeel.getTextButtonFont (button, 30).getHeight(), c.height);
+
+        // Drawn for real as well: the sanitizer build finds what a NaN height does to the glyphs.
+        juce::Image image (juce::Image::ARGB, 100, 30, true);
+        juce::Graphics g (image);
+        lookAndFeel.drawLabel (g, label);
+        lookAndFeel.drawButtonText (g, button, false, false);
+    }
 }
 
 TEST (CustomLookAndFeel_V1, ButtonTextUsesTheWholeHeight)

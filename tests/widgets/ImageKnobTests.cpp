@@ -1,7 +1,12 @@
 #include "RecordingContext.h"
+#include "support/TestSupport.h"
 #include "widgets/ImageKnob.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 using namespace widget_tests;
 
@@ -61,6 +66,15 @@ int drawnFrame (const RecordingContext& context)
 
     return -1;
 }
+
+// The knob painted through a parent, as a window paints it, into a transparent picture.
+juce::Image paintThroughParent (juce::Component& parent)
+{
+    juce::Image window (juce::Image::ARGB, parent.getWidth(), parent.getHeight(), true);
+    juce::Graphics g (window);
+    parent.paintEntireComponent (g, false);
+    return window;
+}
 } // namespace
 
 TEST (ImageKnob, AttachesItsLookAndFeelAsARotaryKnobWithoutTextBox)
@@ -69,7 +83,7 @@ TEST (ImageKnob, AttachesItsLookAndFeelAsARotaryKnobWithoutTextBox)
     EXPECT_NE (dynamic_cast<juce::ImageKnob::LookAndFeelLocal*> (&knob.getLookAndFeel()), nullptr);
     EXPECT_TRUE (knob.isRotary());
     EXPECT_EQ (knob.getTextBoxPosition(), juce::Slider::NoTextBox);
-    EXPECT_NE (knob.getComponentEffect(), nullptr);
+    EXPECT_TRUE (knob.isShadowVisible());
 }
 
 TEST (ImageKnob, FrameForTheValueRoundsToTheNearestFrame)
@@ -121,6 +135,19 @@ TEST (ImageKnob, FrameFillsASquareOfTheWidthAtTheOrigin)
     ASSERT_EQ (drawn.size(), 1u);
     EXPECT_EQ (drawn[0].kind, DrawnOperation::Kind::image);
     EXPECT_EQ (drawn[0].bounds, juce::Rectangle<float> (0.0f, 0.0f, 100.0f, 100.0f));
+}
+
+TEST (ImageKnob, FrameOfNegativeSizeIsNotRead)
+{
+    // Shorter than any image header: reading on would leave the caller's bytes.
+    const std::vector<char> bytes { '\x89', 'P', 'N' };
+    juce::ImageKnob knob;
+    juce::Array<juce::ImageKnob::FrameData> frames;
+    frames.add ({ bytes.data(), -1 });
+    frames.add ({ bytes.data(), -1 });
+    knob.setFrames (frames);
+
+    EXPECT_TRUE (drawKnob (knob, 40, 40).operations.empty());
 }
 
 TEST (ImageKnob, OtherDrawModesDrawNothing)
@@ -186,4 +213,184 @@ TEST (ImageKnob, ValueBubbleGoesBelowForAnySlider)
 
     EXPECT_EQ (knob.getLookAndFeel().getSliderPopupPlacement (knob), juce::BubbleComponent::below);
     EXPECT_EQ (lookAndFeel.getSliderPopupPlacement (plain), 2);
+}
+
+// A stray read or write is found by the sanitizer build (scripts/test.sh runs these tests in
+// it); painting goes through the parent, as a window paints its children.
+TEST (ImageKnob, PaintingAtAnySizeStaysInsideItsImages)
+{
+    struct Change
+    {
+        const char* name;
+        std::function<void (juce::Component& parent, juce::ImageKnob&)> apply;
+    };
+
+    juce::LookAndFeel_V1 lookAndFeelV1; // whose slider effect is a drop shadow of its own
+    juce::LookAndFeel_V4 lookAndFeelV4;
+
+    const Change changes[] = {
+        { "none", [] (juce::Component&, juce::ImageKnob&) {} },
+        { "text box", [] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setTextBoxStyle (juce::Slider::TextBoxBelow, false, 30, 12); } },
+        { "slider style", [] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setSliderStyle (juce::Slider::Rotary); } },
+        { "parent's look-and-feel", [&] (juce::Component& parent, juce::ImageKnob&)
+          { parent.setLookAndFeel (&lookAndFeelV4); } },
+        { "knob's look-and-feel", [&] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setLookAndFeel (&lookAndFeelV1); } },
+    };
+
+    const juce::Point<int> sizes[] = { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 40, 1 }, { 40, 2 }, { 40, 3 }, { 100, 2 }, { 2, 40 } };
+
+    for (const auto& change : changes)
+    {
+        for (const auto size : sizes)
+        {
+            for (const auto mode : { 0, 1 })
+            {
+                SCOPED_TRACE (testing::Message() << change.name << ", " << size.x << " x " << size.y << ", mode " << mode);
+                juce::Component parent;
+                parent.setBounds (0, 0, 120, 60);
+                juce::ImageKnob knob;
+                knob.setFrames (frameList (3));
+                knob.setDrawMode (mode);
+                parent.addAndMakeVisible (knob);
+                knob.setBounds (5, 5, size.x, size.y);
+                change.apply (parent, knob);
+
+                paintThroughParent (parent);
+            }
+        }
+    }
+}
+
+TEST (ImageKnob, PaintsInARealWindowAtAnySize)
+{
+    struct Window : public juce::Component
+    {
+        void paint (juce::Graphics& g) override
+        {
+            g.fillAll (juce::Colours::lightgrey);
+            ++paints;
+        }
+
+        int paints = 0;
+    };
+
+    Window window;
+    window.setBounds (100, 100, 200, 100);
+    std::vector<std::unique_ptr<juce::ImageKnob>> knobs;
+    int x = 5;
+
+    for (const auto size : { juce::Point<int> (1, 1), { 40, 2 }, { 2, 40 }, { 3, 3 }, { 40, 1 } })
+    {
+        auto knob = std::make_unique<juce::ImageKnob>();
+        knob->setFrames (frameList (3));
+        window.addAndMakeVisible (*knob);
+        knob->setBounds (x, 5, size.x, size.y);
+        x += size.x + 5;
+        knobs.push_back (std::move (knob));
+    }
+
+    window.addToDesktop (0);
+    window.setVisible (true);
+    EXPECT_TRUE (testing_support::pumpUntil ([&window]
+                                             { return window.paints > 0; },
+                                             5000));
+
+    window.removeFromDesktop();
+}
+
+TEST (ImageKnob, ShadowStaysThroughStyleAndLookAndFeelChanges)
+{
+    juce::LookAndFeel_V4 parentLook;
+    juce::ImageKnob::LookAndFeelLocal otherLook;
+    otherLook.setFrames (frameList (3));
+
+    struct Change
+    {
+        const char* name;
+        std::function<void (juce::Component& parent, juce::ImageKnob&)> apply;
+    };
+
+    const Change changes[] = {
+        { "none", [] (juce::Component&, juce::ImageKnob&) {} },
+        { "text box", [] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setTextBoxStyle (juce::Slider::NoTextBox, false, 10, 10); } },
+        { "slider style", [] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setSliderStyle (juce::Slider::Rotary); } },
+        { "parent's look-and-feel", [&] (juce::Component& parent, juce::ImageKnob&)
+          { parent.setLookAndFeel (&parentLook); } },
+        { "knob's look-and-feel", [&] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setLookAndFeel (&otherLook); } },
+    };
+
+    for (const auto& change : changes)
+    {
+        SCOPED_TRACE (change.name);
+        juce::Component parent;
+        parent.setBounds (0, 0, 40, 60);
+        juce::ImageKnob knob;
+        knob.setFrames (frameList (3));
+        parent.addAndMakeVisible (knob);
+        knob.setBounds (parent.getLocalBounds());
+        change.apply (parent, knob);
+
+        // The frame fills the top 40 x 40; the shadow falls below it.
+        const auto below = paintThroughParent (parent).getPixelAt (20, 43);
+        EXPECT_GT (below.getAlpha(), 0);
+        EXPECT_EQ (below.getRed(), 0);
+
+        knob.setShadowVisible (false);
+        EXPECT_EQ (paintThroughParent (parent).getPixelAt (20, 43).getAlpha(), 0);
+    }
+}
+
+TEST (ImageKnob, ShadowInAnyPartIsTheShadowOfTheWholeKnob)
+{
+    // The whole knob with the framework's shadow effect, as a component effect draws it.
+    juce::ImageKnob::LookAndFeelLocal lookAndFeel;
+    lookAndFeel.setFrames (frameList (3));
+    juce::Slider reference (juce::Slider::RotaryHorizontalVerticalDrag, juce::Slider::NoTextBox);
+    reference.setLookAndFeel (&lookAndFeel);
+    juce::DropShadowEffect effect;
+    effect.setShadowProperties (juce::ImageKnob::getShadowStyle());
+    reference.setComponentEffect (&effect);
+    reference.setBounds (0, 0, 120, 150);
+
+    juce::Image expected (juce::Image::ARGB, 120, 150, true);
+    {
+        juce::Graphics g (expected);
+        reference.paintEntireComponent (g, false);
+    }
+
+    juce::ImageKnob knob;
+    knob.setFrames (frameList (3));
+    knob.setBounds (reference.getBounds());
+
+    // The shadow lies below the 120 x 120 frame; parts across it, at its ends and away from it.
+    const juce::Rectangle<int> parts[] = { { 0, 0, 120, 150 }, { 0, 110, 120, 30 }, { 57, 118, 5, 5 }, { 0, 0, 10, 10 }, { 115, 140, 5, 10 }, { 0, 121, 3, 3 } };
+
+    for (const auto part : parts)
+    {
+        SCOPED_TRACE (part.toString());
+        juce::Image drawn (juce::Image::ARGB, 120, 150, true);
+        {
+            juce::Graphics g (drawn);
+            g.reduceClipRegion (part);
+            knob.paintEntireComponent (g, false);
+        }
+
+        int differences = 0;
+
+        for (int y = part.getY(); y < part.getBottom(); ++y)
+            for (int x = part.getX(); x < part.getRight(); ++x)
+                differences += drawn.getPixelAt (x, y) != expected.getPixelAt (x, y) ? 1 : 0;
+
+        EXPECT_EQ (differences, 0);
+    }
+
+    EXPECT_GT (expected.getPixelAt (60, 124).getAlpha(), 0); // there is a shadow to compare
+    reference.setComponentEffect (nullptr);
+    reference.setLookAndFeel (nullptr);
 }

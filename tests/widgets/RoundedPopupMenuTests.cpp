@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace widget_tests;
 using MenuLook = RoundedPopupMenu::LookAndFeelLocal;
 
@@ -33,7 +35,10 @@ TEST (RoundedPopupMenu, SeparatorIsInsetByTheCornerSize)
         int cornerSize, x, width;
     };
 
-    for (const auto c : { Case { 6, 6, 188 }, Case { 0, 0, 200 } })
+    // A negative corner size counts as none; one wider than the area leaves nothing of the line.
+    const Case cases[] = { { 6, 6, 188 }, { 0, 0, 200 }, { -4, 0, 200 }, { 150, 150, 0 }, { std::numeric_limits<int>::max(), 200, 0 } };
+
+    for (const auto c : cases)
     {
         SCOPED_TRACE (c.cornerSize);
         MenuLook lookAndFeel;

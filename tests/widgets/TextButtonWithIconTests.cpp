@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 using namespace widget_tests;
 using Ids = juce::TextButtonWithIcon::ColourIds;
 
@@ -351,4 +354,65 @@ TEST (TextButtonWithIcon, PaintingGoesThroughItsLookAndFeel)
     EXPECT_EQ (drawn[0].colour, button.findColour (Ids::outlineNormalColourId));
     EXPECT_EQ (drawn[1].colour, button.findColour (Ids::fillNormalColourId));
     EXPECT_EQ (drawn[2].bounds, juce::Rectangle<float> (90.0f, 10.0f, 20.0f, 10.0f));
+}
+
+TEST (TextButtonWithIcon, OutOfRangeFactorsDrawAsTheNearestDrawableOnes)
+{
+    constexpr auto nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr auto infinity = std::numeric_limits<float>::infinity();
+
+    struct Case
+    {
+        float factor, drawsLike;
+    };
+
+    // On a 120 x 30 button every corner factor from 2 on gives round ends and no text.
+    const Case cases[] = {
+        { nan, 0.0f },
+        { -1.0f, 0.0f },
+        { -infinity, 0.0f },
+        { 1.0e9f, 3.0f },
+        { infinity, 3.0f },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.factor);
+        juce::TextButtonWithIcon button ("Go"), reference ("Go");
+
+        for (auto* b : { &button, &reference })
+        {
+            b->setBounds (0, 0, 120, 30);
+            b->setDrawArrow (true);
+        }
+
+        button.setCornerFactor (c.factor);
+        button.setFontFactor (c.factor);
+        reference.setCornerFactor (c.drawsLike);
+        reference.setFontFactor (c.drawsLike);
+
+        EXPECT_TRUE (std::isfinite (button.getCornerFactor()));
+        EXPECT_TRUE (std::isfinite (button.getFontFactor()));
+
+        const auto body = drawBackground (button, false).operations;
+        const auto expectedBody = drawBackground (reference, false).operations;
+        ASSERT_EQ (body.size(), 2u);
+        EXPECT_TRUE (samePath (body[0].path, expectedBody[0].path)); // outline
+        EXPECT_TRUE (samePath (body[1].path, expectedBody[1].path));
+
+        const auto text = drawText (button);
+        const auto expectedText = drawText (reference);
+        ASSERT_FALSE (text.operations.empty());
+        EXPECT_TRUE (samePath (text.operations[0].path, expectedText.operations[0].path)); // arrow
+        EXPECT_TRUE (sameGlyphs (text.glyphs(), expectedText.glyphs()));
+
+        // Also where the sizes leave nothing to draw (the sanitizer build finds an overflow).
+        for (const auto size : { juce::Point<int> (0, 0), { 1, 1 }, { 2, 2 }, { 120, 2 }, { 3, 40 } })
+        {
+            button.setSize (size.x, size.y);
+            juce::Image image (juce::Image::ARGB, 130, 50, true);
+            juce::Graphics g (image);
+            button.paintEntireComponent (g, true);
+        }
+    }
 }

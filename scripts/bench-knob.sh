@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the image knob benchmark and runs it on a virtual display: painting a 100 x 100 part of
+# knobs of 64, 500 and 2000 px, with the knob's shadow and without. Arguments go to Google
+# Benchmark (--benchmark_repetitions=5, for instance).
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+build="$("$top/scripts/build-target.sh" bench meltrow_bench_knob)"
+
+if [ -n "${DISPLAY:-}" ]; then
+    "$build/bench/meltrow_bench_knob" "$@"
+else
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/bench/meltrow_bench_knob" "$@"
+fi
