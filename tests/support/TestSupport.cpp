@@ -122,23 +122,28 @@ bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-int countOwnChildren (const juce::String& programName)
+juce::Array<int> findOwnChildren (const juce::String& programName)
 {
     const auto ownId = juce::String ((int) ::getpid());
-    auto count = 0;
+    juce::Array<int> children;
 
     for (const auto& entry : juce::RangedDirectoryIterator (juce::File ("/proc"), false, "*", juce::File::findDirectories))
     {
         // /proc/<pid>/stat: "pid (name) state ppid ..."; the name may hold blanks and brackets.
         const auto stat = entry.getFile().getChildFile ("stat").loadFileAsString();
         const auto name = stat.fromFirstOccurrenceOf ("(", false, false).upToLastOccurrenceOf (")", false, false);
-        const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false), true);
+        const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false).trim(), true);
 
         if (name == programName.substring (0, 15) && fields.size() > 1 && fields[1] == ownId)
-            ++count;
+            children.add (entry.getFile().getFileName().getIntValue());
     }
 
-    return count;
+    return children;
+}
+
+int countOwnChildren (const juce::String& programName)
+{
+    return findOwnChildren (programName).size();
 }
 
 } // namespace testing_support
