@@ -50,4 +50,14 @@ bool isSameFile (const juce::String& pathA, const juce::String& pathB)
     return statPath (pathA, infoA) && statPath (pathB, infoB) && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
 }
 
+std::optional<FileIdentity> getFileIdentity (const juce::String& path)
+{
+    struct stat info;
+
+    if (! statPath (path, info))
+        return {};
+
+    return FileIdentity { (std::uint64_t) info.st_dev, (std::uint64_t) info.st_ino };
+}
+
 } // namespace platform
