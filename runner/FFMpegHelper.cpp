@@ -218,11 +218,16 @@ juce::String FFMpegHelper::prepareItem (CommandItem& item)
 
 void FFMpegHelper::handleLine (const char* text, int size)
 {
-    const auto line = ConverterLine::parse (decodeLine (text, size));
+    const auto decoded = decodeLine (text, size);
+
+    // The ends of two lines that one read brought arrive as one line; each counts on its own.
+    for (auto& piece : juce::StringArray::fromTokens (decoded, "\r\n", ""))
+        followForFailure (ConverterLine::parse (piece));
+
+    const auto line = ConverterLine::parse (decoded);
 
     if (isProgressReport (line.text))
     {
-        failureReason.addProgress();
         const auto value = textBetween (line.text, "time=", " ");
 
         if (value.isNotEmpty())
@@ -262,7 +267,14 @@ void FFMpegHelper::handleLine (const char* text, int size)
             if (line.text.startsWith ("Duration:") && ! durationIsEstimate)
                 refuseIfTooLarge (seconds);
         }
+    }
+}
 
+void FFMpegHelper::followForFailure (const ConverterLine& line)
+{
+    if (isProgressReport (line.text))
+    {
+        failureReason.addProgress();
         return;
     }
 

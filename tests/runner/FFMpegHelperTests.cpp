@@ -399,7 +399,7 @@ TEST_F (FFMpegHelperTest, TurnsHowTheConverterEndedIntoAnOutcome)
           true,
           1,
           0,
-          { "[mp3float @ 0x7f00] [error] Header missing", "[info] size=      86kB time=00:00:01.00 bitrate= 705kbits/s",
+          { "[mp3float @ 0x7f00] [error] Header missing\n[info] size=      86kB time=00:00:01.00 bitrate= 705kbits/s", // one read
             "[error] Error writing trailer of <partial>: No space left on device", "[info]     encoder         : Lavc59.37.100 pcm_s16le",
             "[info] video:0kB audio:128kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: 0.05%" },
           "text",
