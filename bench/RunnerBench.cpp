@@ -179,7 +179,10 @@ int main (int argc, char** argv)
         for (int i = 0; i < numItems; ++i)
         {
             const auto output = directOutput (i).getFullPathName();
-            bareRunner.addCommand (inputs[i], output, {}, { helper.getFfmpegPath(), "-i", inputs[i], "-ac", "1", "-acodec", "pcm_s16le", "-ar", "44100", output, "-y" }, true);
+            juce::StringArray arguments { helper.getFfmpegPath() };
+            arguments.addArray (ConverterLine::getTaggingOptions());
+            arguments.addArray (juce::StringArray ("-i", inputs[i], "-ac", "1", "-acodec", "pcm_s16le", "-ar", "44100", output, "-y"));
+            bareRunner.addCommand (inputs[i], output, {}, arguments, true);
         }
 
         bareRunner.startThread();

@@ -11,6 +11,7 @@ struct CommandItem
     bool overwrite = false; // carried along, never read by the runner
 
     juce::StringArray arguments; // what the child is started from: program first, one entry per argument
+    int outputArgument = -1; // which argument names the file the child writes, when a listener chooses it late
     juce::String notStartedReason; // set when queued: the child is not started at all, for this reason
 
     // How the item's child ended, filled in by the runner before "end item".
@@ -18,4 +19,5 @@ struct CommandItem
     bool stopped = false; // the run was stopped while this item's child ran
     bool exitedNormally = false; // the child exited by itself (not by a signal)
     int exitCode = -1; // valid when exitedNormally
+    int signal = 0; // the signal that ended the child, when it did not exit by itself (0: not known)
 };

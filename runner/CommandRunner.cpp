@@ -36,9 +36,18 @@ void CommandRunner::addCommand (const juce::String& inputPath, const juce::Strin
     item.arguments = arguments;
     item.overwrite = overwrite;
     item.notStartedReason = notStartedReason;
+    addCommand (std::move (item));
+}
 
+void CommandRunner::addCommand (CommandItem item)
+{
     const juce::ScopedLock sl (queueLock);
     commandQueue.add (std::move (item));
+}
+
+void CommandRunner::setItemPreparation (std::function<juce::String (CommandItem&)> prepare)
+{
+    itemPreparation = std::move (prepare);
 }
 
 CommandItem CommandRunner::popFrontCommand()
@@ -76,6 +85,12 @@ bool CommandRunner::stopRunning (int timeoutMs)
     return waitForThreadToExit (timeoutMs);
 }
 
+void CommandRunner::killChild()
+{
+    const juce::ScopedLock sl (childLock);
+    childProcess.kill();
+}
+
 void CommandRunner::run()
 {
     auto numQueued = getNumQueuedCommands();
@@ -94,8 +109,21 @@ void CommandRunner::run()
 
 void CommandRunner::runItem (CommandItem& item)
 {
+    // Outside our locks, so that a stop never waits for it. An item refused here is over, even
+    // when a stop comes meanwhile.
+    auto refusedByPreparation = false;
+
+    if (item.notStartedReason.isEmpty() && itemPreparation != nullptr && ! threadShouldExit())
+    {
+        item.notStartedReason = itemPreparation (item);
+        refusedByPreparation = item.notStartedReason.isNotEmpty();
+    }
+
     {
         const juce::ScopedLock sl (childLock);
+
+        if (refusedByPreparation)
+            return;
 
         if (threadShouldExit())
         {
@@ -125,6 +153,7 @@ void CommandRunner::runItem (CommandItem& item)
     const auto status = childProcess.getExitStatus();
     item.exitedNormally = status.exitedNormally;
     item.exitCode = status.exitCode;
+    item.signal = status.signal;
 
     const juce::ScopedLock sl (childLock);
     item.stopped = childKilledByStop;

@@ -8,6 +8,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
+
 namespace juce
 {
 
@@ -35,6 +37,17 @@ public:
                      const juce::String& commandLine, const juce::StringArray& arguments, bool overwrite,
                      const juce::String& notStartedReason = {});
 
+    /** Queues one command as it is given. Only while the thread is not running. */
+    void addCommand (CommandItem item);
+
+    /** What has to be done for an item on this thread right before its child starts (after
+        "start item"), such as making the file the child writes: it may change the item's
+        arguments, and returns a reason not to start the child at all, or an empty text. It is
+        not called for an item the run is stopped before. Set only while the thread is not
+        running.
+    */
+    void setItemPreparation (std::function<juce::String (CommandItem&)> prepare);
+
     /** Takes the first queued command out; an empty item when there is none. */
     CommandItem popFrontCommand();
 
@@ -46,6 +59,11 @@ public:
         The thread is never killed by force; returns true when it has ended.
     */
     bool stopRunning (int timeoutMs = 2000);
+
+    /** Ends the running child at once without stopping the run: its item ends as a killed
+        child's does, and the next item follows. Any thread.
+    */
+    void killChild();
 
     void run() override;
 
@@ -63,6 +81,7 @@ private:
     juce::CriticalSection childLock; // a stop and the start of the next child never overlap
     bool childKilledByStop = false; // guarded by childLock
     juce::CriticalSection queueLock;
+    std::function<juce::String (CommandItem&)> itemPreparation;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CommandRunner)
 };

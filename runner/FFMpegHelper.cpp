@@ -6,6 +6,7 @@
 #include "platform/TempFolder.h"
 
 #include <cstring>
+#include <system_error>
 
 namespace
 {
@@ -36,25 +37,10 @@ bool isProgressReport (const juce::String& line)
     return line.startsWith ("frame") || (line.startsWith ("size=") && line.contains ("time="));
 }
 
-/** Lines FFmpeg adds after the real error, which tell a user nothing about the cause. */
-bool isClosingRemark (const juce::String& line)
+/** The system's words for an errno. */
+juce::String systemMessage (int error)
 {
-    return line == "Conversion failed!" || line.startsWith ("Exiting normally");
-}
-
-/** FFmpeg writes "<path>: <problem>" and "[muxer @ 0x...] <problem>": the problem is what counts. */
-juce::String reasonFromLine (juce::String line, const CommandItem& item)
-{
-    if (line.startsWithChar ('[') && line.contains (" @ 0x"))
-        line = line.fromFirstOccurrenceOf ("] ", false, false);
-
-    const auto partialPath = juce::FFMpegHelper::getPartialFileFor (fileFromPath (item.outputPath)).getFullPathName();
-
-    for (auto& path : { item.inputPath, item.outputPath, partialPath })
-        if (path.isNotEmpty() && line.startsWith (path + ": "))
-            line = line.substring (path.length() + 2);
-
-    return line.trim();
+    return juce::String (std::generic_category().message (error));
 }
 } // namespace
 
@@ -65,6 +51,8 @@ FFMpegHelper::FFMpegHelper()
     : ffmpegPath (platform::getConverterFile().getFullPathName())
 {
     runner.addListener (this);
+    runner.setItemPreparation ([this] (CommandItem& item)
+                               { return prepareItem (item); });
 }
 
 FFMpegHelper::~FFMpegHelper()
@@ -81,13 +69,11 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
         return;
 
     const auto output = fileFromPath (outputPath);
-    const auto partial = getPartialFileFor (output);
 
     // Writing over the input itself would destroy it before it is read.
-    const auto input = fileFromPath (inputPath);
-    const auto outputIsInput = platform::isSameFile (output.getFullPathName(), input.getFullPathName())
-                               || platform::isSameFile (partial.getFullPathName(), input.getFullPathName());
+    const auto outputIsInput = platform::isSameFile (output.getFullPathName(), fileFromPath (inputPath).getFullPathName());
 
+    // An output that exists is left as it is: only the item's complete result replaces it.
     if (outputIsInput || (platform::isFile (outputPath) && ! overwrite))
     {
         ProgressRecord existing;
@@ -97,9 +83,6 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
         return;
     }
 
-    if (platform::isFile (outputPath))
-        output.deleteFile();
-
     // Without its folder the converter could only fail, and would name the wrong cause.
     juce::String notStartedReason;
 
@@ -107,20 +90,30 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
         if (const auto made = folder.createDirectory(); made.failed())
             notStartedReason = juce::translate ("the output folder could not be created:") + " " + made.getErrorMessage();
 
-    const auto commandLine = quote + ffmpegPath + quote + " " + preInputOptions + " -i " + quote + inputPath + quote
-                             + " " + outputOptions + " " + quote + outputPath + quote + " " + trailingOptions;
+    CommandItem item;
+    item.inputPath = inputPath;
+    item.outputPath = outputPath;
+    item.overwrite = overwrite;
+    item.notStartedReason = notStartedReason;
+    item.commandLine = quote + ffmpegPath + quote + " " + preInputOptions + " -i " + quote + inputPath + quote
+                       + " " + outputOptions + " " + quote + outputPath + quote + " " + trailingOptions;
 
-    juce::StringArray arguments { ffmpegPath };
-    addWords (arguments, preInputOptions);
-    arguments.add ("-i");
-    arguments.add (pathArgument (inputPath));
-    addWords (arguments, outputOptions);
-    // The converter writes a hidden partial file: the output's name appears only once the
-    // rewritten result is complete, so a crash never leaves a half-written file under it.
-    arguments.add (partial == juce::File() ? pathArgument (outputPath) : partial.getFullPathName());
-    addWords (arguments, trailingOptions);
+    // Every line tagged with its level, so that an error is told from a remark.
+    item.arguments.add (ffmpegPath);
+    item.arguments.addArray (ConverterLine::getTaggingOptions());
+    addWords (item.arguments, preInputOptions);
+    item.arguments.add ("-i");
+    item.arguments.add (pathArgument (inputPath));
+    addWords (item.arguments, outputOptions);
 
-    runner.addCommand (inputPath, outputPath, commandLine, arguments, overwrite, notStartedReason);
+    // The converter writes a hidden partial file, made when the item starts: the output's name
+    // appears only once the rewritten result is complete, so a crash never leaves a
+    // half-written file under it.
+    item.outputArgument = item.arguments.size();
+    item.arguments.add (output == juce::File() ? pathArgument (outputPath) : getPartialFileFor (output).getFullPathName());
+    addWords (item.arguments, trailingOptions);
+
+    runner.addCommand (std::move (item));
 }
 
 void FFMpegHelper::startRunner()
@@ -176,6 +169,7 @@ void FFMpegHelper::onRunnerEvent (juce::String event, const void* data, int size
     }
     else if (event == "start")
     {
+        runOutputs.clear();
         callListeners ("start", nullptr, 0);
     }
     else if (event == "end all")
@@ -186,17 +180,16 @@ void FFMpegHelper::onRunnerEvent (juce::String event, const void* data, int size
 
 juce::File FFMpegHelper::getPartialFileFor (const juce::File& output)
 {
-    // Still ending in ".wav", which is how the converter picks the format.
-    return output == juce::File() ? juce::File() : output.getSiblingFile ("." + output.getFileName() + ".partial.wav");
+    return ItemFiles::getPreferredPartialFile (output);
 }
 
 void FFMpegHelper::startItem (const CommandItem& item)
 {
-    lastOutputLine.clear();
-
-    // Left by a run that crashed: this conversion replaces it.
-    if (const auto partial = getPartialFileFor (fileFromPath (item.outputPath)); partial.existsAsFile())
-        partial.deleteFile();
+    itemFiles.removeAll();
+    failureReason.startItem (item.inputPath);
+    outputSize = OutputSizeEstimate (item.arguments);
+    durationIsEstimate = false;
+    refusedAsTooLarge = false;
 
     const juce::ScopedLock sl (progressLock);
     progress.inputPath = item.inputPath;
@@ -206,13 +199,36 @@ void FFMpegHelper::startItem (const CommandItem& item)
     progress.failureReason.clear();
 }
 
+juce::String FFMpegHelper::prepareItem (CommandItem& item)
+{
+    const auto output = fileFromPath (item.outputPath);
+
+    if (const auto earlierInput = runOutputs.findInputOf (output); earlierInput.isNotEmpty())
+        return juce::translate ("the same output was written earlier in this run from") + " " + earlierInput;
+
+    if (item.outputArgument < 0 || item.outputArgument >= item.arguments.size() || output == juce::File())
+        return {};
+
+    if (const auto error = itemFiles.makePartialFile (output); error != 0)
+        return juce::translate ("the temporary file could not be made:") + " " + systemMessage (error);
+
+    item.arguments.set (item.outputArgument, itemFiles.getPartialFile().getFullPathName());
+    return {};
+}
+
 void FFMpegHelper::handleLine (const char* text, int size)
 {
-    const auto line = decodeLine (text, size).trim();
+    const auto decoded = decodeLine (text, size);
 
-    if (isProgressReport (line))
+    // The ends of two lines that one read brought arrive as one line; each counts on its own.
+    for (auto& piece : juce::StringArray::fromTokens (decoded, "\r\n", ""))
+        followForFailure (ConverterLine::parse (piece));
+
+    const auto line = ConverterLine::parse (decoded);
+
+    if (isProgressReport (line.text))
     {
-        const auto value = textBetween (line, "time=", " ");
+        const auto value = textBetween (line.text, "time=", " ");
 
         if (value.isNotEmpty())
         {
@@ -224,14 +240,15 @@ void FFMpegHelper::handleLine (const char* text, int size)
             }
 
             callListeners ("time", &seconds, (int) sizeof (seconds));
+            refuseIfTooLarge (seconds);
         }
 
         return;
     }
 
-    if (line.contains ("Duration:"))
+    if (line.text.contains ("Duration:"))
     {
-        const auto value = textBetween (line, "Duration: ", ",");
+        const auto value = textBetween (line.text, "Duration: ", ",");
 
         if (value.isNotEmpty())
         {
@@ -244,73 +261,97 @@ void FFMpegHelper::handleLine (const char* text, int size)
             }
 
             callListeners ("duration", &seconds, (int) sizeof (seconds));
-        }
 
+            // Only the converter's own report of the input, not a tag that mentions a duration;
+            // and not a duration guessed from the bit rate, which can be far too long.
+            if (line.text.startsWith ("Duration:") && ! durationIsEstimate)
+                refuseIfTooLarge (seconds);
+        }
+    }
+}
+
+void FFMpegHelper::followForFailure (const ConverterLine& line)
+{
+    if (isProgressReport (line.text))
+    {
+        failureReason.addProgress();
         return;
     }
 
-    if (line.isNotEmpty() && ! isClosingRemark (line))
-        lastOutputLine = line;
+    if (line.text.startsWith ("Estimating duration from bitrate"))
+        durationIsEstimate = true;
+
+    failureReason.addLine (line);
 }
 
-juce::String FFMpegHelper::describeConverterFailure (const CommandItem& item) const
+void FFMpegHelper::refuseIfTooLarge (double outputSeconds)
 {
-    if (const auto reason = reasonFromLine (lastOutputLine, item); reason.isNotEmpty())
-        return reason;
-
-    if (! item.exitedNormally)
-        return juce::translate ("the converter was ended by a signal");
-
-    return juce::translate ("the converter ended with exit code") + " " + juce::String (item.exitCode);
+    // Ended now rather than after it has written gigabytes that cannot be kept.
+    if (! refusedAsTooLarge && outputSize.exceedsWavLimit (outputSeconds))
+    {
+        refusedAsTooLarge = true;
+        runner.killChild();
+    }
 }
 
 void FFMpegHelper::finishItem (const CommandItem& item)
 {
-    const auto output = fileFromPath (item.outputPath);
-    const auto partial = getPartialFileFor (output);
-    const auto temporary = output == juce::File() ? juce::File()
-                                                  : output.getSiblingFile ("." + output.getFileName());
-    auto converted = false;
     juce::String reason;
 
     if (item.stopped)
-    {
         reason = juce::translate ("stopped");
-    }
     else if (! item.started)
-    {
-        reason = item.notStartedReason.isNotEmpty() ? item.notStartedReason
-                                                    : juce::translate ("the converter could not be started");
-    }
+        reason = item.notStartedReason.isNotEmpty() ? item.notStartedReason : juce::translate ("the converter could not be started");
+    else if (refusedAsTooLarge)
+        reason = juce::translate ("the result would be larger than a WAV file can hold (4 GiB)");
     else if (! item.exitedNormally || item.exitCode != 0)
-    {
-        reason = describeConverterFailure (item);
-    }
-    else if (const auto fixed = fixWavHeaderWithReason (partial, temporary); ! fixed.wasOk())
-    {
-        reason = fixed.outcome == WavHeaderFixResult::Outcome::notWav
-                     ? juce::translate ("the result is not a WAV file")
-                     : juce::translate ("the result could not be rewritten:") + " " + fixed.systemReason;
-    }
-    else if (! temporary.replaceFileIn (output))
-    {
-        reason = juce::translate ("the result could not be put in place");
-    }
+        reason = failureReason.describe (item, itemFiles.getPartialFile().getFullPathName());
     else
-    {
-        converted = true;
-    }
+        reason = rewriteIntoPlace (item);
 
-    // What the converter wrote is never a result itself, and a failure leaves nothing behind.
-    if (partial.existsAsFile())
-        partial.deleteFile();
+    const auto converted = reason.isEmpty();
 
-    if (! converted && temporary.existsAsFile())
-        temporary.deleteFile();
+    if (converted)
+        runOutputs.add (fileFromPath (item.outputPath), item.inputPath);
+
+    // Only the files this item made: what the converter wrote is never a result itself, and a
+    // failure leaves nothing behind.
+    itemFiles.removeAll();
 
     const juce::ScopedLock sl (progressLock);
     progress.converted = converted;
     progress.failureReason = reason;
+}
+
+juce::String FFMpegHelper::rewriteIntoPlace (const CommandItem& item)
+{
+    const auto output = fileFromPath (item.outputPath);
+
+    // No output was named, so the converter wrote no file of ours.
+    if (output == juce::File() || itemFiles.getPartialFile() == juce::File())
+        return juce::translate ("the result is not a WAV file");
+
+    if (const auto error = itemFiles.makeTemporaryFile (output); error != 0)
+        return juce::translate ("the temporary file could not be made:") + " " + systemMessage (error);
+
+    const auto fixed = fixWavHeaderInto (itemFiles.getPartialFile(), itemFiles.getTemporaryFile());
+
+    switch (fixed.outcome)
+    {
+        case WavHeaderFixResult::Outcome::fixed:
+            break;
+        case WavHeaderFixResult::Outcome::notWav:
+            return juce::translate ("the result is not a WAV file");
+        case WavHeaderFixResult::Outcome::tooLarge:
+            return juce::translate ("the result would be larger than a WAV file can hold (4 GiB)");
+        case WavHeaderFixResult::Outcome::fileError:
+            return juce::translate ("the result could not be rewritten:") + " " + fixed.systemReason;
+    }
+
+    if (itemFiles.moveTemporaryOver (output) != 0)
+        return juce::translate ("the result could not be put in place");
+
+    return {};
 }
 
 } // namespace juce

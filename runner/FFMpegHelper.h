@@ -1,9 +1,13 @@
 #pragma once
 
 #include "CommandRunner.h"
+#include "ConverterFailureReason.h"
 #include "FFMpegHelperRunnerListener.h"
+#include "ItemFiles.h"
 #include "ListenerMgr.h"
+#include "OutputSizeEstimate.h"
 #include "ProgressRecord.h"
+#include "RunOutputs.h"
 
 #include <juce_core/juce_core.h>
 
@@ -25,7 +29,8 @@ public:
     ~FFMpegHelper() override;
 
     /** Queues one conversion; an input that is not an existing file is passed over. Only while
-        the runner is idle.
+        the runner is idle. An output that exists stays until the item's complete result
+        replaces it; a stopped or failed item leaves it as it was.
     */
     void addItem (const juce::String& inputPath, const juce::String& outputPath,
                   const juce::String& preInputOptions, const juce::String& outputOptions,
@@ -44,24 +49,39 @@ public:
     [[nodiscard]] const juce::String& getFfmpegPath() const noexcept { return ffmpegPath; }
     [[nodiscard]] juce::CommandRunner& getRunner() noexcept { return runner; }
 
-    /** The hidden file beside the output that the converter writes; the output itself appears
-        only when the rewritten result is renamed over it.
+    /** The hidden file beside the output that the converter writes when that name is free;
+        the output itself appears only when the rewritten result is renamed over it.
     */
     [[nodiscard]] static juce::File getPartialFileFor (const juce::File& output);
 
     void onRunnerEvent (juce::String event, const void* data, int size) override;
 
+    /** What is done for an item right before its converter starts, on the runner thread:
+        refuses an output that this run has already written, and makes the partial file that
+        the converter writes. Returns the reason not to start the converter, or an empty text.
+    */
+    [[nodiscard]] juce::String prepareItem (CommandItem& item);
+
 private:
     void handleLine (const char* text, int size);
+    void followForFailure (const ConverterLine& line);
     void startItem (const CommandItem& item);
     void finishItem (const CommandItem& item);
-    [[nodiscard]] juce::String describeConverterFailure (const CommandItem& item) const;
+    [[nodiscard]] juce::String rewriteIntoPlace (const CommandItem& item);
+    void refuseIfTooLarge (double outputSeconds);
 
     ProgressRecord progress;
     juce::CommandRunner runner;
     juce::String ffmpegPath;
-    juce::String lastOutputLine; // the converter's last words about the current item
     mutable juce::CriticalSection progressLock; // getProgress may be called from any thread
+
+    // The current item's, on the runner thread only.
+    ConverterFailureReason failureReason;
+    ItemFiles itemFiles;
+    OutputSizeEstimate outputSize;
+    bool durationIsEstimate = false; // the converter guessed the duration from the bit rate
+    bool refusedAsTooLarge = false;
+    RunOutputs runOutputs; // the run's, on the runner thread only
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FFMpegHelper)
 };

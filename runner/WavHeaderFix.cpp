@@ -99,10 +99,6 @@ std::optional<PcmFmtChunk> readFmtChunk (juce::InputStream& input, const ChunkHe
 std::optional<SourceLayout> findChunks (juce::InputStream& input)
 {
     const auto sourceLength = input.getTotalLength();
-
-    if (sourceLength - 8 > largestRiffSize)
-        return {};
-
     std::array<std::uint8_t, RiffHeader::byteSize> riffBytes;
 
     if (! readExactly (input, riffBytes.data(), (int) riffBytes.size())
@@ -145,9 +141,6 @@ std::optional<SourceLayout> findChunks (juce::InputStream& input)
         position = bodyPosition + header.size + (header.size & 1);
     }
 
-    if (layout.riffSize() > largestRiffSize)
-        return {};
-
     return layout;
 }
 
@@ -155,23 +148,36 @@ using Outcome = WavHeaderFixResult::Outcome;
 
 WavHeaderFixResult notWav()
 {
-    return { Outcome::notWav, {} };
+    return { Outcome::notWav, {}, 0 };
+}
+
+WavHeaderFixResult tooLarge()
+{
+    return { Outcome::tooLarge, {}, 0 };
 }
 
 WavHeaderFixResult fileError (int errorNumber)
 {
-    return { Outcome::fileError, juce::String (std::generic_category().message (errorNumber != 0 ? errorNumber : EIO)) };
+    errorNumber = errorNumber != 0 ? errorNumber : EIO;
+    return { Outcome::fileError, juce::String (std::generic_category().message (errorNumber)), errorNumber };
 }
 
 WavHeaderFixResult fileError (const juce::Result& result)
 {
-    return { Outcome::fileError, result.getErrorMessage() };
+    return { Outcome::fileError, result.getErrorMessage(), 0 };
 }
 
 constexpr juce::int64 headersSize = RiffHeader::byteSize + PcmFmtChunk::byteSize + ChunkHeader::byteSize;
 
+/** How the destination is written: made by the rewrite itself, or the caller's own empty file. */
+enum class Destination
+{
+    makeNew,
+    callersEmptyFile
+};
+
 /** The RIFF header, the format chunk and the "data" chunk's header. */
-WavHeaderFixResult writeHeaders (const SourceLayout& layout, const juce::File& destination)
+WavHeaderFixResult writeHeaders (const SourceLayout& layout, const juce::File& destination, Destination kind)
 {
     RiffHeader riff;
     riff.riffSize = (std::uint32_t) layout.riffSize();
@@ -187,7 +193,8 @@ WavHeaderFixResult writeHeaders (const SourceLayout& layout, const juce::File& d
     end = std::copy (fmtBytes.begin(), fmtBytes.end(), end);
     std::copy (dataHeaderBytes.begin(), dataHeaderBytes.end(), end);
 
-    if (const auto error = platform::writeFileBytes (destination, 0, bytes.data(), bytes.size(), true); error != 0)
+    if (const auto error = platform::writeFileBytes (destination, 0, bytes.data(), bytes.size(), kind == Destination::makeNew);
+        error != 0)
         return fileError (error);
 
     return {};
@@ -224,9 +231,9 @@ WavHeaderFixResult writePadByte (const SourceLayout& layout, const juce::File& d
     return {};
 }
 
-WavHeaderFixResult writeFile (const juce::File& source, const SourceLayout& layout, const juce::File& destination)
+WavHeaderFixResult writeFile (const juce::File& source, const SourceLayout& layout, const juce::File& destination, Destination kind)
 {
-    if (auto result = writeHeaders (layout, destination); ! result.wasOk())
+    if (auto result = writeHeaders (layout, destination, kind); ! result.wasOk())
         return result;
 
     if (auto result = copySamples (source, layout, destination); ! result.wasOk())
@@ -263,7 +270,7 @@ PathKind classifyDestination (const juce::File& destination)
                : PathKind::untouchable;
 }
 
-WavHeaderFixResult rewrite (const juce::File& source, const juce::File& destination)
+WavHeaderFixResult rewrite (const juce::File& source, const juce::File& destination, Destination kind)
 {
     std::error_code error;
     const auto sourceStatus = std::filesystem::status (pathOf (source), error);
@@ -280,6 +287,10 @@ WavHeaderFixResult rewrite (const juce::File& source, const juce::File& destinat
     if (! input.openedOk())
         return fileError (input.getStatus());
 
+    // Its sizes could not be trusted: a converter writes the low 32 bits of a larger size.
+    if (input.getTotalLength() - 8 > largestRiffSize)
+        return tooLarge();
+
     const auto layout = findChunks (input);
 
     if (input.getStatus().failed())
@@ -288,7 +299,10 @@ WavHeaderFixResult rewrite (const juce::File& source, const juce::File& destinat
     if (! layout.has_value())
         return notWav();
 
-    if (const auto result = writeFile (source, *layout, destination); ! result.wasOk())
+    if (layout->riffSize() > largestRiffSize)
+        return tooLarge();
+
+    if (const auto result = writeFile (source, *layout, destination, kind); ! result.wasOk())
         return result;
 
     // Every write was checked; this guards against a file changed behind our back.
@@ -422,12 +436,21 @@ WavHeaderFixResult fixWavHeaderWithReason (const juce::File& source, const juce:
             break;
     }
 
-    const auto result = rewrite (source, destination);
+    const auto result = rewrite (source, destination, Destination::makeNew);
 
-    if (! result.wasOk())
+    // Only what the rewrite made itself: a file that someone put at the name meanwhile is theirs.
+    if (! result.wasOk() && result.systemError != EEXIST)
         destination.deleteFile();
 
     return result;
+}
+
+WavHeaderFixResult fixWavHeaderInto (const juce::File& source, const juce::File& ownEmptyDestination)
+{
+    if (platform::isSameFile (source.getFullPathName(), ownEmptyDestination.getFullPathName()))
+        return fileError (EINVAL);
+
+    return rewrite (source, ownEmptyDestination, Destination::callersEmptyFile);
 }
 
 bool fixWavHeader (const juce::File& source, const juce::File& destination)

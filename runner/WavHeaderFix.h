@@ -130,14 +130,22 @@ struct WavHeaderFixResult
     {
         fixed,
         notWav, // the source is not a WAV file that can be rewritten
+        tooLarge, // the samples are more than a WAV file can hold (its sizes are 32-bit)
         fileError // a file could not be read or written (a full disk, a missing source, ...)
     };
 
     Outcome outcome = Outcome::fixed;
     juce::String systemReason; // the system's own words for a file error, e.g. "No space left on device"
+    int systemError = 0; // its errno, when the system gave one
 
     [[nodiscard]] bool wasOk() const noexcept { return outcome == Outcome::fixed; }
 };
 
 /** fixWavHeader, telling why it failed. */
 [[nodiscard]] WavHeaderFixResult fixWavHeaderWithReason (const juce::File& source, const juce::File& destination);
+
+/** The same rewrite into an empty file that the caller has just made for it (exclusively, so
+    that it is the caller's own): the file is written from its start, never replaced, and left
+    to the caller also when the rewrite fails.
+*/
+[[nodiscard]] WavHeaderFixResult fixWavHeaderInto (const juce::File& source, const juce::File& ownEmptyDestination);

@@ -85,6 +85,22 @@ const Entry addedEntries[] = {
 
     // A line of the input list that names no file.
     { "file_not_found", { u8"File not found:", u8"找不到文件:", u8"找不到檔案:" } },
+
+    // Why a converter ended, and what keeps a result from its place.
+    { "the converter was ended by signal", { u8"the converter was ended by signal", u8"转换程序被以下信号终止:", u8"轉換程式被以下訊號終止:" } },
+    { "Hangup", { u8"Hangup", u8"挂起", u8"掛斷" } },
+    { "Interrupt", { u8"Interrupt", u8"中断", u8"中斷" } },
+    { "Illegal instruction", { u8"Illegal instruction", u8"非法指令", u8"不合法的指令" } },
+    { "Aborted", { u8"Aborted", u8"异常中止", u8"異常中止" } },
+    { "Bus error", { u8"Bus error", u8"总线错误", u8"匯流排錯誤" } },
+    { "Floating point exception", { u8"Floating point exception", u8"浮点数例外", u8"浮點數例外" } },
+    { "Killed", { u8"Killed", u8"被强制结束", u8"被強制結束" } },
+    { "Segmentation fault", { u8"Segmentation fault", u8"段错误", u8"記憶體區段錯誤" } },
+    { "Terminated", { u8"Terminated", u8"被终止", u8"被終止" } },
+    { "File size limit exceeded", { u8"File size limit exceeded", u8"超出文件大小限制", u8"超出檔案大小限制" } },
+    { "the same output was written earlier in this run from", { u8"the same output was written earlier in this run from", u8"本次运行已经由以下输入写入了同一个输出文件:", u8"本次執行已經由以下輸入寫入了同一個輸出檔案:" } },
+    { "the result would be larger than a WAV file can hold (4 GiB)", { u8"the result would be larger than a WAV file can hold (4 GiB)", u8"结果会超过 WAV 文件所能容纳的大小 (4 GiB)", u8"結果會超過 WAV 檔案所能容納的大小 (4 GiB)" } },
+    { "the temporary file could not be made:", { u8"the temporary file could not be made:", u8"无法创建临时文件:", u8"無法建立暫存檔案:" } },
 };
 
 struct TableFile

@@ -197,6 +197,27 @@ TEST_F (ContentTest, ACorruptInputIsReportedAsFailedAndRaisesTheAlert)
                             2000));
 }
 
+TEST_F (ContentTest, AnInputWhoseOutputThisRunHasWrittenIsReportedAndRaisesTheAlert)
+{
+    const auto flac = folder.file ("song.flac");
+    const auto mp3 = folder.file ("song.mp3");
+    ASSERT_TRUE (makeSine (flac, 1.0));
+    ASSERT_TRUE (makeSine (mp3, 0.5, { "-codec:a", "libmp3lame" }));
+
+    makeComponent();
+    component->filesDropped ({ flac.getFullPathName(), mp3.getFullPathName() }, 0, 0);
+    convert();
+
+    EXPECT_EQ (logEditor().getText(),
+               expectedLogOf (flac, "Conversion successful")
+                   + expectedLogOf (mp3, "Conversion failed: the same output was written earlier in this run from " + flac.getFullPathName())
+                   + "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_NEAR (probeAudio (getOutputFileFor (flac)).durationSeconds, 1.0, 0.05);
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (true) == 1; },
+                            2000));
+}
+
 TEST_F (ContentTest, ARunWithNothingToConvertEndsAtOnceAndSaysWhatItDidNotFind)
 {
     const juce::String doneText = "\n\nall done!\nYou can check then output files and close this application.";

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 using runner_tests::RecordedEvent;
 
 namespace
@@ -153,8 +155,58 @@ TEST_F (CommandRunnerTest, ReportsEveryItemInOrderWithHowItsChildEnded)
 
     EXPECT_TRUE (ends[3].item.started);
     EXPECT_FALSE (ends[3].item.exitedNormally);
+    EXPECT_EQ (ends[3].item.signal, SIGKILL);
 
     EXPECT_EQ (runner.getNumQueuedCommands(), 0);
+}
+
+TEST_F (CommandRunnerTest, APreparationCanChangeOrRefuseAnItemAndAKilledChildLeavesTheRunGoing)
+{
+    // The preparation names the word the child prints, or refuses the item.
+    runner.setItemPreparation ([] (CommandItem& item) -> juce::String
+                               {
+                                   if (item.inputPath == "refused")
+                                       return "no room for it";
+
+                                   item.arguments.set (item.outputArgument, "chosen late");
+                                   return {}; });
+
+    const auto add = [this] (const char* input, const juce::StringArray& arguments)
+    {
+        CommandItem item;
+        item.inputPath = input;
+        item.arguments = arguments;
+        item.outputArgument = arguments.size() - 1;
+        runner.addCommand (item);
+    };
+
+    add ("printed", { "echo", "placeholder" });
+    add ("refused", { "echo", "placeholder" });
+    add ("killed", { "sh", "-c", "echo ready; exec sleep 37", "placeholder" });
+    add ("last", { "echo", "placeholder" });
+
+    recorder.log.onEvent = [this] (const RecordedEvent& event)
+    {
+        if (isLineEvent (event) && event.text == "ready")
+            runner.killChild();
+    };
+
+    const auto items = eventsPerItem (runToEnd());
+    recorder.log.onEvent = nullptr;
+
+    const auto ends = recorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), 4u);
+    EXPECT_EQ (linesOf (items[0]), std::vector<Line> ({ { "new line", "chosen late", 12 } }));
+
+    EXPECT_FALSE (ends[1].item.started);
+    EXPECT_EQ (ends[1].item.notStartedReason, "no room for it");
+
+    EXPECT_TRUE (ends[2].item.started);
+    EXPECT_FALSE (ends[2].item.stopped);
+    EXPECT_EQ (ends[2].item.signal, SIGKILL);
+
+    EXPECT_TRUE (ends[3].item.exitedNormally);
+    EXPECT_EQ (testing_support::countOwnChildren ("sleep"), 0);
 }
 
 TEST_F (CommandRunnerTest, AnEmptyQueueGivesStartWithZeroThenEndAll)

@@ -1,21 +1,20 @@
-#include "RunnerEventLog.h"
+#include "HelperTest.h"
 #include "platform/ScopedEnvironment.h"
 #include "platform/TempFolder.h"
-#include "runner/ConverterUnpacker.h"
-#include "runner/FFMpegHelper.h"
-#include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
+#include <csignal>
 #include <sys/stat.h>
 
+using runner_tests::FFMpegHelperTest;
+using runner_tests::isPlainWav;
+using runner_tests::outputOptions;
+using runner_tests::partialFileOf;
 using runner_tests::RecordedEvent;
+using runner_tests::runTimeoutMs;
+using runner_tests::temporaryFileOf;
 
 namespace
 {
-constexpr int runTimeoutMs = 120000;
-const juce::String outputOptions ("-ac 1 -acodec pcm_s16le -ar 44100");
-
 juce::StringArray namesWithout (const juce::StringArray& names, const juce::String& left)
 {
     juce::StringArray result;
@@ -26,97 +25,6 @@ juce::StringArray namesWithout (const juce::StringArray& names, const juce::Stri
 
     return result;
 }
-
-/** A WAV file that holds nothing but the RIFF header, a 16-byte "fmt " and the "data" chunk. */
-bool isPlainWav (const juce::File& file)
-{
-    juce::MemoryBlock bytes;
-
-    if (! file.loadFileAsData (bytes) || bytes.getSize() < 44)
-        return false;
-
-    const auto* data = static_cast<const char*> (bytes.getData());
-    const auto dataSize = juce::ByteOrder::littleEndianInt (data + 40);
-
-    return juce::String (data, 4) == "RIFF" && juce::String (data + 8, 8) == "WAVEfmt "
-           && juce::ByteOrder::littleEndianInt (data + 16) == 16 && juce::String (data + 36, 4) == "data"
-           && bytes.getSize() == 44 + dataSize + (dataSize & 1);
-}
-
-juce::File temporaryFileOf (const juce::File& output)
-{
-    return output.getSiblingFile ("." + output.getFileName());
-}
-
-/** What the converter writes, in place of the output itself. */
-juce::File partialFileOf (const juce::File& output)
-{
-    return juce::FFMpegHelper::getPartialFileFor (output);
-}
-
-class FFMpegHelperTest : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite() { converterReady = unpackConverter(); }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE (converterReady) << "the converter could not be unpacked";
-        helper.addListener (&recorder);
-        helper.getRunner().addListener (&runnerRecorder);
-    }
-
-    juce::File makeInput (const juce::String& name, double seconds, int sampleRate = 48000, int channels = 2)
-    {
-        const auto file = temp.file (name);
-        EXPECT_TRUE (testing_support::makeSine (file, seconds, {}, sampleRate, channels));
-        return file;
-    }
-
-    static juce::File outputFor (const juce::File& input)
-    {
-        return input.getSiblingFile ("KIV_Wav").getChildFile (input.getFileNameWithoutExtension() + ".wav");
-    }
-
-    void queue (const juce::File& input, const juce::File& output, const juce::String& preInputOptions = {})
-    {
-        helper.addItem (input.getFullPathName(), output.getFullPathName(), preInputOptions, outputOptions, "-y", true);
-    }
-
-    /** Starts the runner and waits for the end of the run that begins now. */
-    std::vector<RecordedEvent> runToEnd()
-    {
-        const auto before = recorder.log.events().size();
-        helper.startRunner();
-
-        EXPECT_TRUE (recorder.log.waitFor ([before] (const std::vector<RecordedEvent>& events)
-                                           { return events.size() > before && events.back().name == "end"; },
-                                           runTimeoutMs));
-        EXPECT_TRUE (helper.getRunner().waitForThreadToExit (5000));
-
-        const auto all = recorder.log.events();
-        return { all.begin() + (std::ptrdiff_t) before, all.end() };
-    }
-
-    bool waitForTime (float atLeastSeconds)
-    {
-        return recorder.log.waitFor ([atLeastSeconds] (const std::vector<RecordedEvent>& events)
-                                     {
-                                         for (auto& event : events)
-                                             if (event.name == "time" && event.seconds >= atLeastSeconds)
-                                                 return true;
-
-                                         return false; },
-                                     runTimeoutMs);
-    }
-
-    static inline bool converterReady = false;
-
-    testing_support::TemporaryFolder temp;
-    runner_tests::HelperRecorder recorder; // both outlive the helper and its runner thread
-    runner_tests::RunnerRecorder runnerRecorder;
-    juce::FFMpegHelper helper;
-};
 } // namespace
 
 TEST_F (FFMpegHelperTest, ConvertsEveryItemAndReportsItInOrder)
@@ -165,15 +73,16 @@ TEST_F (FFMpegHelperTest, ConvertsEveryItemAndReportsItInOrder)
         EXPECT_FALSE (partialFileOf (output).exists());
     }
 
-    // The command line as it is shown, and the arguments the converter really gets: it writes a
-    // hidden partial file that still ends in ".wav".
+    // The command line as it is shown, and the arguments the converter really gets: every line
+    // tagged with its level, and a hidden partial file that still ends in ".wav".
     EXPECT_EQ (partialFileOf (outputFor (first)).getFileName(), ".first.wav.partial.wav");
-    const auto item = runnerRecorder.log.named ("start item").front().item;
+    const auto item = runnerRecorder.log.named ("end item").front().item;
     const auto q = juce::String ("\"");
     EXPECT_EQ (item.commandLine, q + helper.getFfmpegPath() + q + "  -i " + q + first.getFullPathName() + q + " " + outputOptions
                                      + " " + q + outputFor (first).getFullPathName() + q + " -y");
-    EXPECT_EQ (item.arguments, juce::StringArray (helper.getFfmpegPath(), "-i", first.getFullPathName(), "-ac", "1", "-acodec",
-                                                  "pcm_s16le", "-ar", "44100", partialFileOf (outputFor (first)).getFullPathName(), "-y"));
+    EXPECT_EQ (item.arguments, juce::StringArray (helper.getFfmpegPath(), "-loglevel", "level+info", "-i", first.getFullPathName(),
+                                                  "-ac", "1", "-acodec", "pcm_s16le", "-ar", "44100",
+                                                  partialFileOf (outputFor (first)).getFullPathName(), "-y"));
     EXPECT_EQ (helper.getFfmpegPath(), platform::getConverterFile().getFullPathName());
 
     for (auto& event : events)
@@ -315,34 +224,6 @@ TEST_F (FFMpegHelperTest, AStopMidItemLeavesNoConverterNorPartialOutputAndKeepsT
     EXPECT_TRUE (ends[2].progress.converted);
 }
 
-TEST_F (FFMpegHelperTest, APartialFileLeftByACrashIsReplacedOrRemoved)
-{
-    const auto good = makeInput ("good.wav", 1.0);
-    const auto bad = temp.file ("bad.mp3");
-    ASSERT_TRUE (bad.replaceWithText ("not audio"));
-
-    for (auto& input : { good, bad })
-    {
-        ASSERT_TRUE (outputFor (input).getParentDirectory().createDirectory());
-        ASSERT_TRUE (partialFileOf (outputFor (input)).replaceWithText ("left by a program that was killed"));
-    }
-
-    // Without "-y" the converter would refuse to write over the stale file.
-    helper.addItem (good.getFullPathName(), outputFor (good).getFullPathName(), {}, outputOptions, {}, true);
-    queue (bad, outputFor (bad));
-    runToEnd();
-
-    const auto ends = recorder.log.named ("end item");
-    ASSERT_EQ (ends.size(), 2u);
-    EXPECT_TRUE (ends[0].progress.converted) << ends[0].progress.failureReason;
-    EXPECT_TRUE (isPlainWav (outputFor (good)));
-    EXPECT_FALSE (ends[1].progress.converted);
-    EXPECT_FALSE (outputFor (bad).exists());
-
-    for (auto& input : { good, bad })
-        EXPECT_FALSE (partialFileOf (outputFor (input)).exists());
-}
-
 TEST_F (FFMpegHelperTest, AnOutputFolderThatCannotBeMadeFailsItsItemWithoutStartingTheConverter)
 {
     testing_support::ScopedTmpfs medium (4096);
@@ -462,10 +343,10 @@ TEST_F (FFMpegHelperTest, QueueingChecksTheInputAndTheOutput)
     EXPECT_EQ (recorder.log.events().front().progress.outputPath, output.getFullPathName());
     EXPECT_EQ (output.loadFileAsString(), "older result");
 
-    // With overwrite on it is deleted when the item is queued.
+    // With overwrite on it is queued, and stays until the item's complete result replaces it.
     helper.addItem (input.getFullPathName(), output.getFullPathName(), {}, outputOptions, "-y", true);
     EXPECT_EQ (runner.getNumQueuedCommands(), 1);
-    EXPECT_FALSE (output.exists());
+    EXPECT_EQ (output.loadFileAsString(), "older result");
 
     // An output that is the input itself would destroy it: reported, never queued.
     helper.addItem (input.getFullPathName(), input.getFullPathName(), {}, outputOptions, "-y", true);
@@ -480,46 +361,96 @@ TEST_F (FFMpegHelperTest, QueueingChecksTheInputAndTheOutput)
 TEST_F (FFMpegHelperTest, TurnsHowTheConverterEndedIntoAnOutcome)
 {
     const auto sourceWav = makeInput ("source.wav", 0.5);
+    const auto input = temp.file ("in.mp3").getFullPathName();
+    const auto junk = juce::String::repeatedString ("x", 16383); // all the runner hands over of a line without an end
 
     struct Case
     {
         const char* name;
         bool started, stopped, exitedNormally;
-        int exitCode;
-        const char* lastLine; // the converter's last words, "" for none
+        int exitCode, signal;
+        juce::StringArray lines; // what the converter printed; <input> and <partial> stand for the paths
         const char* output; // what the converter left: "wav", "text" or "" for nothing
-        bool converted;
-        const char* reason;
-        bool outputLeft;
+        const char* reason; // "" when converted
     };
 
+    const juce::String longError ("[error] " + juce::String::repeatedString ("y", 400));
+
     const Case cases[] {
-        { "finished", true, false, true, 0, "", "wav", true, "", true },
-        { "not started", false, false, false, -1, "", "", false, "the converter could not be started", false },
-        { "stopped", true, true, false, -1, "", "text", false, "stopped", false },
-        { "failed", true, false, true, 1, "<input>: Invalid data found when processing input", "text", false, "Invalid data found when processing input", false },
-        { "failed behind a tag", true, false, true, 1, "[wav @ 0x55d0c8] Invalid sample rate", "", false, "Invalid sample rate", false },
-        { "failed quietly", true, false, true, 8, "", "", false, "the converter ended with exit code 8", false },
-        { "crashed", true, false, false, -1, "", "text", false, "the converter was ended by a signal", false },
-        { "not a WAV file", true, false, true, 0, "", "text", false, "the result is not a WAV file", false },
+        { "finished", true, false, true, 0, 0, { "[info] size=      86kB time=00:00:00.50 bitrate= 1411kbits/s" }, "wav", "" },
+        { "not started", false, false, false, -1, 0, {}, "", "the converter could not be started" },
+        { "stopped", true, true, false, -1, SIGKILL, {}, "text", "stopped" },
+        { "the converter's verdict on the input",
+          true,
+          false,
+          true,
+          1,
+          0,
+          { "[info]   Metadata:", "[mp3 @ 0x55d0c8] [error] Failed to read frame size: Could not seek to 1033.",
+            "[error] <input>: Invalid data found when processing input", "[info] Conversion failed!" },
+          "text",
+          "Invalid data found when processing input" },
+        { "the first error of a burst is its cause",
+          true,
+          false,
+          true,
+          1,
+          0,
+          { "[AVFilterGraph @ 0x5600] [error] No such filter: 'nosuchfilter'", "[error] Error reinitializing filters!",
+            "[fatal] Error while processing the decoded data for stream #0:0", "[info] Conversion failed!" },
+          "",
+          "No such filter: 'nosuchfilter'" },
+        { "the last burst counts, and the partial file is named as the output",
+          true,
+          false,
+          true,
+          1,
+          0,
+          { "[mp3float @ 0x7f00] [error] Header missing\n[info] size=      86kB time=00:00:01.00 bitrate= 705kbits/s", // one read
+            "[error] Error writing trailer of <partial>: No space left on device", "[info]     encoder         : Lavc59.37.100 pcm_s16le",
+            "[info] video:0kB audio:128kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: 0.05%" },
+          "text",
+          "Error writing trailer of <output>: No space left on device" },
+        { "remarks and warnings are never the reason",
+          true,
+          false,
+          true,
+          1,
+          0,
+          { "[info]     encoder         : Lavc59.37.100 pcm_s16le", "[wav @ 0x5600] [warning] Estimated duration",
+            "[info] video:0kB audio:128kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: 0.05%" },
+          "",
+          "the converter ended with exit code 1" },
+        { "16 KiB without a line end is not the converter's report", true, false, true, 8, 0, { junk }, "", "the converter ended with exit code 8" },
+        { "a long error is cut to one readable line", true, false, true, 1, 0, { longError + "\n" + longError }, "", nullptr }, // checked below
+        { "crashed", true, false, false, -1, SIGSEGV, { "[info]     encoder         : Lavc59.37.100 pcm_s16le" }, "text", "the converter was ended by signal 11 (Segmentation fault)" },
+        { "ended by a signal it did not name", true, false, false, -1, 0, {}, "text", "the converter was ended by a signal" },
+        { "caught a signal and ended", true, false, true, 255, 0, { "[error] Error while decoding stream #0:0: Invalid data found when processing input", "[info] Exiting normally, received signal 15." }, "wav", "the converter was ended by signal 15 (Terminated)" },
+        { "grew beyond what a WAV file holds", true, false, false, -1, SIGKILL, { "[info] size= 4194304kB time=00:46:40.00 bitrate=12288.0kbits/s" }, "text", "the result would be larger than a WAV file can hold (4 GiB)" },
+        { "not a WAV file", true, false, true, 0, 0, {}, "text", "the result is not a WAV file" },
     };
 
     for (auto& c : cases)
     {
         SCOPED_TRACE (c.name);
-        const auto output = temp.file ("out").getChildFile (juce::String (c.name) + ".wav");
-        const auto partial = partialFileOf (output);
-        output.getParentDirectory().createDirectory();
+        const auto output = temp.file ("out").getChildFile (juce::String (c.name).replaceCharacter ('\'', '_') + ".wav");
+        ASSERT_TRUE (output.getParentDirectory().createDirectory());
 
         CommandItem item;
-        item.inputPath = temp.file ("in.mp3").getFullPathName();
+        item.inputPath = input;
         item.outputPath = output.getFullPathName();
+        item.arguments = { "ffmpeg", "-i", input, "-ac", "2", "-acodec", "pcm_f32le", "-ar", "192000", "placeholder" };
+        item.outputArgument = item.arguments.size() - 1;
         item.started = c.started;
         item.stopped = c.stopped;
         item.exitedNormally = c.exitedNormally;
         item.exitCode = c.exitCode;
+        item.signal = c.signal;
 
         helper.onRunnerEvent ("start item", &item, (int) sizeof (item));
+        ASSERT_EQ (helper.prepareItem (item), "");
+        const juce::File partial (item.arguments[item.outputArgument]);
+        EXPECT_TRUE (partial.existsAsFile());
 
         if (juce::String (c.output) == "wav")
         {
@@ -530,26 +461,38 @@ TEST_F (FFMpegHelperTest, TurnsHowTheConverterEndedIntoAnOutcome)
             ASSERT_TRUE (partial.replaceWithText ("half a result"));
         }
 
-        if (const auto line = juce::String (c.lastLine).replace ("<input>", item.inputPath); line.isNotEmpty())
+        for (auto line : c.lines)
         {
+            line = line.replace ("<input>", input).replace ("<partial>", partial.getFullPathName());
             helper.onRunnerEvent ("new line", line.toRawUTF8(), (int) line.getNumBytesAsUTF8() + 1);
-            helper.onRunnerEvent ("return line", "Conversion failed!", 19); // a closing remark, not the reason
         }
 
         helper.onRunnerEvent ("end item", &item, (int) sizeof (item));
 
         const auto end = recorder.log.events().back();
         EXPECT_EQ (end.name, "end item");
-        EXPECT_EQ (end.progress.converted, c.converted);
-        EXPECT_EQ (end.progress.failureReason, c.reason);
-        EXPECT_EQ (output.existsAsFile(), c.outputLeft);
-        EXPECT_FALSE (temporaryFileOf (output).exists());
-        EXPECT_FALSE (partial.exists());
+        const auto reason = end.progress.failureReason;
 
-        if (c.converted)
+        if (c.reason != nullptr)
+        {
+            EXPECT_EQ (reason, juce::String (c.reason).replace ("<output>", output.getFullPathName()));
+        }
+        else
+        {
+            EXPECT_EQ (reason, juce::String::repeatedString ("y", 299) + juce::String::charToString (0x2026));
+        }
+
+        EXPECT_EQ (end.progress.converted, reason.isEmpty());
+        EXPECT_EQ (output.existsAsFile(), reason.isEmpty());
+        EXPECT_EQ (runner_tests::namesIn (output.getParentDirectory()), reason.isEmpty() ? juce::StringArray (output.getFileName()) : juce::StringArray())
+            << "only the output, and only when converted";
+
+        if (reason.isEmpty())
         {
             EXPECT_TRUE (isPlainWav (output));
         }
+
+        output.deleteFile();
     }
 }
 

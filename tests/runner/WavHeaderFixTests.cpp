@@ -462,7 +462,7 @@ TEST (WavHeaderFix, RefusesASourceOver4GiB)
     }
     ASSERT_EQ (source.getSize(), length);
 
-    EXPECT_FALSE (fixWavHeader (source, destination));
+    EXPECT_EQ (fixWavHeaderWithReason (source, destination).outcome, WavHeaderFixResult::Outcome::tooLarge);
     EXPECT_FALSE (destination.exists());
 }
 

@@ -122,10 +122,10 @@ bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-int countOwnChildren (const juce::String& programName)
+juce::Array<int> findOwnChildren (const juce::String& programName)
 {
     const auto ownId = juce::String ((int) ::getpid());
-    auto count = 0;
+    juce::Array<int> children;
 
     for (const auto& entry : juce::RangedDirectoryIterator (juce::File ("/proc"), false, "*", juce::File::findDirectories))
     {
@@ -136,10 +136,15 @@ int countOwnChildren (const juce::String& programName)
         const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false).trim(), false);
 
         if (name == programName.substring (0, 15) && fields.size() > 1 && fields[1] == ownId)
-            ++count;
+            children.add (entry.getFile().getFileName().getIntValue());
     }
 
-    return count;
+    return children;
+}
+
+int countOwnChildren (const juce::String& programName)
+{
+    return findOwnChildren (programName).size();
 }
 
 } // namespace testing_support

@@ -106,7 +106,11 @@ private:
     JUCE_DECLARE_NON_COPYABLE (ScopedTmpfs)
 };
 
-/** Children of this process whose program name is the given one (zombies included). */
+/** The process ids of this process's children whose program name is the given one (zombies
+    included).
+*/
+[[nodiscard]] juce::Array<int> findOwnChildren (const juce::String& programName);
+
 [[nodiscard]] int countOwnChildren (const juce::String& programName);
 
 } // namespace testing_support
