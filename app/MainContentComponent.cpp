@@ -65,9 +65,10 @@ struct EditorSettings
     bool caretVisible;
 };
 
-std::unique_ptr<juce::TextEditor> makeEditor (juce::Component& parent, EditorSettings settings)
+std::unique_ptr<ClipboardTextEditor> makeEditor (juce::Component& parent, platform::TextClipboard& clipboard,
+                                                 EditorSettings settings)
 {
-    auto editor = makeChild<juce::TextEditor> (parent, "new text editor");
+    auto editor = makeChild<ClipboardTextEditor> (parent, "new text editor", clipboard);
     editor->setMultiLine (settings.multiLine, settings.multiLine);
     editor->setReturnKeyStartsNewLine (settings.returnKeyStartsNewLine);
     editor->setReadOnly (settings.readOnly);
@@ -99,10 +100,10 @@ MainContentComponent::MainContentComponent()
     const auto converterUnpacked = unpackConverter();
 
     startButton = makeTextButton (*this, *this, "Start", juce::Colour (0xff5bc4fd));
-    logEditor = makeEditor (*this, { true, false, true, false });
-    inputFilesEditor = makeEditor (*this, { true, true, false, true });
+    logEditor = makeEditor (*this, clipboard, { true, false, true, false });
+    inputFilesEditor = makeEditor (*this, clipboard, { true, true, false, true });
     copyLogButton = makeTextButton (*this, *this, "Copy Output Log");
-    ffmpegPathEditor = makeEditor (*this, { false, false, false, true });
+    ffmpegPathEditor = makeEditor (*this, clipboard, { false, false, false, true });
     ffmpegPathButton = makeTextButton (*this, *this, "path for FFMPEG", juce::Colour (0xff5bc4fd));
     ffmpegPathButton->setBounds (16, 59, 120, 24);
     progressLabel = makeLabel (*this, {}, 18.0f, juce::Justification::centredLeft);
@@ -427,7 +428,7 @@ void MainContentComponent::chooseConverterPath()
 void MainContentComponent::copyLogToClipboard()
 {
     logEditor->selectAll();
-    logEditor->copyToClipboard();
+    logEditor->copySelection();
     logEditor->moveCaretToEnd();
 }
 

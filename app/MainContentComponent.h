@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/ClipboardTextEditor.h"
 #include "app/OptionsDocument.h"
 #include "platform/ChildProcess.h"
+#include "platform/TextClipboard.h"
 #include "runner/FFMpegHelper.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -130,15 +132,16 @@ private:
     juce::CriticalSection logLock;
     juce::CriticalSection workerProcessLock; // keeps a kill of the worker's child and a start apart
     OptionsDocument optionsDocument;
+    platform::TextClipboard clipboard; // the editors' copy and paste, of any size
 
     // Taken once on the message thread, copied into every posted change.
     juce::Component::SafePointer<MainContentComponent> safeThis;
 
     std::unique_ptr<juce::TextButton> startButton;
-    std::unique_ptr<juce::TextEditor> logEditor;
-    std::unique_ptr<juce::TextEditor> inputFilesEditor;
+    std::unique_ptr<ClipboardTextEditor> logEditor;
+    std::unique_ptr<ClipboardTextEditor> inputFilesEditor;
     std::unique_ptr<juce::TextButton> copyLogButton;
-    std::unique_ptr<juce::TextEditor> ffmpegPathEditor;
+    std::unique_ptr<ClipboardTextEditor> ffmpegPathEditor;
     std::unique_ptr<juce::TextButton> ffmpegPathButton;
     std::unique_ptr<juce::Label> progressLabel;
     std::unique_ptr<juce::TextButton> clearInputButton;
