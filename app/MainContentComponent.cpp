@@ -22,6 +22,9 @@ namespace
 constexpr int logTimerId = 0;
 constexpr int stopTimeoutMs = 2000;
 
+// A log refresh that took t ms is followed by none for logRefreshCostFactor * t ms.
+constexpr juce::uint32 logRefreshCostFactor = 40;
+
 const juce::String converterDownloadAddress ("https://ffmpeg.org/download.html");
 
 template <typename WidgetType, typename... Arguments>
@@ -427,6 +430,8 @@ void MainContentComponent::chooseConverterPath()
 
 void MainContentComponent::copyLogToClipboard()
 {
+    // The refresh may be waiting (a long log is refreshed less often): copy the log as it is.
+    refreshLogEditor();
     logEditor->selectAll();
     logEditor->copySelection();
     logEditor->moveCaretToEnd();
@@ -482,18 +487,18 @@ void MainContentComponent::onRunnerEvent (juce::String event, const void* data, 
 
 void MainContentComponent::setLogText (const juce::String& text, bool append)
 {
+    const auto bytes = text.toStdString();
     const juce::ScopedLock lock (logLock);
 
     if (append)
     {
-        logText += text;
-        logTextNotShown += text;
+        logText += bytes;
     }
     else
     {
-        logText = text;
+        logText = bytes;
         logTextReplaced = true;
-        logTextNotShown.clear();
+        logBytesTaken = 0;
     }
 
     logTextChanged = true;
@@ -501,18 +506,30 @@ void MainContentComponent::setLogText (const juce::String& text, bool append)
 
 void MainContentComponent::timerCallback (int timerID)
 {
-    if (timerID != logTimerId)
+    if (timerID != logTimerId || ! logTextChanged)
         return;
 
+    // Each refresh costs time in proportion to the whole log, which JUCE's editor lays out
+    // again for every insertion. Refreshes come at most once in so many times their own cost,
+    // so that the window keeps answering however long the log grows.
+    if (juce::Time::getMillisecondCounter() < nextLogRefreshMs)
+        return;
+
+    const auto started = juce::Time::getMillisecondCounter();
+    refreshLogEditor();
+    const auto finished = juce::Time::getMillisecondCounter();
+    nextLogRefreshMs = finished + (finished - started) * logRefreshCostFactor;
+}
+
+void MainContentComponent::refreshLogEditor()
+{
     if (logEditor == nullptr)
         return;
 
-    // Setting the whole text costs time in proportion to the log, which grows by every item;
-    // the new end alone is added when that is all that changed. A text written straight into
-    // the editor (the converter-missing message) changes its length and is replaced whole.
-    // This timer runs on the message thread, which owns the editor.
+    // A text written straight into the editor (the converter-missing message) changes its
+    // length: the log then replaces it whole. Otherwise only the log's new end is added.
     const auto editorShowsLog = logEditor->getTotalNumChars() == logLengthShown;
-    juce::String wholeText, addedText;
+    std::string taken;
     bool replaceWhole = false;
 
     {
@@ -523,30 +540,24 @@ void MainContentComponent::timerCallback (int timerID)
 
         logTextChanged = false;
         replaceWhole = std::exchange (logTextReplaced, false) || ! editorShowsLog;
-
-        // Only the new end is taken: a copy of the whole log would make the next extension of
-        // it copy every character once more.
-        if (replaceWhole)
-            wholeText = logText;
-        else
-            addedText = logTextNotShown;
-
-        logTextNotShown.clear();
+        taken.assign (logText, replaceWhole ? 0 : logBytesTaken);
+        logBytesTaken = logText.size();
     }
 
+    const auto text = juce::String::fromUTF8 (taken.data(), (int) taken.size());
     const juce::MessageManagerLock messageManagerLock;
 
     if (replaceWhole)
     {
-        logEditor->setText (wholeText, true);
-        logLengthShown = wholeText.length();
+        logEditor->setText (text, true);
+        logLengthShown = text.length();
     }
     else
     {
         // The editor is read-only to the user; insertTextAtCaret still inserts.
         logEditor->moveCaretToEnd();
-        logEditor->insertTextAtCaret (addedText);
-        logLengthShown += addedText.length();
+        logEditor->insertTextAtCaret (text);
+        logLengthShown += text.length();
     }
 
     logEditor->moveCaretToEnd();
@@ -558,6 +569,10 @@ void MainContentComponent::conversionFinished()
           { component.setRunningLook (false); });
     postProgressText (juce::translate ("all done"));
     setLogText (juce::translate ("done_string"), true);
+
+    // The whole log at once when the run ends, whenever the next refresh would have come.
+    post ([] (MainContentComponent& component)
+          { component.refreshLogEditor(); });
 
     if (someFilesNotConverted.exchange (false))
         post ([] (MainContentComponent& component)

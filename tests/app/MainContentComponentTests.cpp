@@ -191,7 +191,7 @@ TEST_F (ContentTest, TheLogEditorShowsExactlyTheLogTextAsItGrowsAndIsReplaced)
 {
     makeComponent();
     const auto tick = [this]
-    { component->timerCallback (0); };
+    { component->refreshLogEditor(); };
 
     // Each step changes the log text and then refreshes once: what the editor shows after it.
     const struct
@@ -406,8 +406,8 @@ TEST_F (ContentTest, CopyOutputLogOfALongLogArrivesWholeInAnotherProgramThroughT
         log << "Converting: /home/someone/Music/Künstler/" << i << ".flac => /home/someone/Music/Künstler/KIV_Wav/"
             << i << ".wav\nConversion successful\n\n";
 
+    // Not yet refreshed into the editor: the copy takes the log as it is at the click.
     component->setLogText (log.toUTF8(), false);
-    component->timerCallback (0);
     click (Child::copyLog);
 
     EXPECT_TRUE (readClipboardWithXclip() == log.toUTF8());
