@@ -512,7 +512,7 @@ void MainContentComponent::timerCallback (int timerID)
     // Each refresh costs time in proportion to the whole log, which JUCE's editor lays out
     // again for every insertion. Refreshes come at most once in so many times their own cost,
     // so that the window keeps answering however long the log grows.
-    if (juce::Time::getMillisecondCounter() < nextLogRefreshMs)
+    if ((int) (nextLogRefreshMs - juce::Time::getMillisecondCounter()) > 0)
         return;
 
     const auto started = juce::Time::getMillisecondCounter();
