@@ -24,6 +24,9 @@ namespace
 constexpr int logTimerId = 0;
 constexpr int stopTimeoutMs = 2000;
 
+// A log refresh that took t ms is followed by none for logRefreshCostFactor * t ms.
+constexpr juce::uint32 logRefreshCostFactor = 40;
+
 const juce::String converterDownloadAddress ("https://ffmpeg.org/download.html");
 
 template <typename WidgetType, typename... Arguments>
@@ -67,9 +70,10 @@ struct EditorSettings
     bool caretVisible;
 };
 
-std::unique_ptr<juce::TextEditor> makeEditor (juce::Component& parent, EditorSettings settings)
+std::unique_ptr<ClipboardTextEditor> makeEditor (juce::Component& parent, platform::TextClipboard& clipboard,
+                                                 EditorSettings settings)
 {
-    auto editor = makeChild<juce::TextEditor> (parent, "new text editor");
+    auto editor = makeChild<ClipboardTextEditor> (parent, "new text editor", clipboard);
     editor->setMultiLine (settings.multiLine, settings.multiLine);
     editor->setReturnKeyStartsNewLine (settings.returnKeyStartsNewLine);
     editor->setReadOnly (settings.readOnly);
@@ -101,10 +105,10 @@ MainContentComponent::MainContentComponent()
     const auto converterUnpacked = unpackConverter();
 
     startButton = makeTextButton (*this, *this, "Start", juce::Colour (0xff5bc4fd));
-    logEditor = makeEditor (*this, { true, false, true, false });
-    inputFilesEditor = makeEditor (*this, { true, true, false, true });
+    logEditor = makeEditor (*this, clipboard, { true, false, true, false });
+    inputFilesEditor = makeEditor (*this, clipboard, { true, true, false, true });
     copyLogButton = makeTextButton (*this, *this, "Copy Output Log");
-    ffmpegPathEditor = makeEditor (*this, { false, false, false, true });
+    ffmpegPathEditor = makeEditor (*this, clipboard, { false, false, false, true });
     ffmpegPathButton = makeTextButton (*this, *this, "path for FFMPEG", juce::Colour (0xff5bc4fd));
     ffmpegPathButton->setBounds (16, 59, 120, 24);
     progressLabel = makeLabel (*this, {}, 18.0f, juce::Justification::centredLeft);
@@ -433,8 +437,10 @@ void MainContentComponent::chooseConverterPath()
 
 void MainContentComponent::copyLogToClipboard()
 {
+    // The refresh may be waiting (a long log is refreshed less often): copy the log as it is.
+    refreshLogEditor();
     logEditor->selectAll();
-    logEditor->copyToClipboard();
+    logEditor->copySelection();
     logEditor->moveCaretToEnd();
 }
 
@@ -488,18 +494,18 @@ void MainContentComponent::onRunnerEvent (juce::String event, const void* data, 
 
 void MainContentComponent::setLogText (const juce::String& text, bool append)
 {
+    const auto bytes = text.toStdString();
     const juce::ScopedLock lock (logLock);
 
     if (append)
     {
-        logText += text;
-        logTextNotShown += text;
+        logText += bytes;
     }
     else
     {
-        logText = text;
+        logText = bytes;
         logTextReplaced = true;
-        logTextNotShown.clear();
+        logBytesTaken = 0;
     }
 
     logTextChanged = true;
@@ -507,18 +513,30 @@ void MainContentComponent::setLogText (const juce::String& text, bool append)
 
 void MainContentComponent::timerCallback (int timerID)
 {
-    if (timerID != logTimerId)
+    if (timerID != logTimerId || ! logTextChanged)
         return;
 
+    // Each refresh costs time in proportion to the whole log, which JUCE's editor lays out
+    // again for every insertion. Refreshes come at most once in so many times their own cost,
+    // so that the window keeps answering however long the log grows.
+    if ((int) (nextLogRefreshMs - juce::Time::getMillisecondCounter()) > 0)
+        return;
+
+    const auto started = juce::Time::getMillisecondCounter();
+    refreshLogEditor();
+    const auto finished = juce::Time::getMillisecondCounter();
+    nextLogRefreshMs = finished + (finished - started) * logRefreshCostFactor;
+}
+
+void MainContentComponent::refreshLogEditor()
+{
     if (logEditor == nullptr)
         return;
 
-    // Setting the whole text costs time in proportion to the log, which grows by every item;
-    // the new end alone is added when that is all that changed. A text written straight into
-    // the editor (the converter-missing message) changes its length and is replaced whole.
-    // This timer runs on the message thread, which owns the editor.
+    // A text written straight into the editor (the converter-missing message) changes its
+    // length: the log then replaces it whole. Otherwise only the log's new end is added.
     const auto editorShowsLog = logEditor->getTotalNumChars() == logLengthShown;
-    juce::String wholeText, addedText;
+    std::string taken;
     bool replaceWhole = false;
 
     {
@@ -529,30 +547,24 @@ void MainContentComponent::timerCallback (int timerID)
 
         logTextChanged = false;
         replaceWhole = std::exchange (logTextReplaced, false) || ! editorShowsLog;
-
-        // Only the new end is taken: a copy of the whole log would make the next extension of
-        // it copy every character once more.
-        if (replaceWhole)
-            wholeText = logText;
-        else
-            addedText = logTextNotShown;
-
-        logTextNotShown.clear();
+        taken.assign (logText, replaceWhole ? 0 : logBytesTaken);
+        logBytesTaken = logText.size();
     }
 
+    const auto text = juce::String::fromUTF8 (taken.data(), (int) taken.size());
     const juce::MessageManagerLock messageManagerLock;
 
     if (replaceWhole)
     {
-        logEditor->setText (wholeText, true);
-        logLengthShown = wholeText.length();
+        logEditor->setText (text, true);
+        logLengthShown = text.length();
     }
     else
     {
         // The editor is read-only to the user; insertTextAtCaret still inserts.
         logEditor->moveCaretToEnd();
-        logEditor->insertTextAtCaret (addedText);
-        logLengthShown += addedText.length();
+        logEditor->insertTextAtCaret (text);
+        logLengthShown += text.length();
     }
 
     logEditor->moveCaretToEnd();
@@ -564,6 +576,10 @@ void MainContentComponent::conversionFinished()
           { component.setRunningLook (false); });
     postProgressText (juce::translate ("all done"));
     setLogText (juce::translate ("done_string"), true);
+
+    // The whole log at once when the run ends, whenever the next refresh would have come.
+    post ([] (MainContentComponent& component)
+          { component.refreshLogEditor(); });
 
     if (someFilesNotConverted.exchange (false))
         post ([] (MainContentComponent& component)

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "app/ClipboardTextEditor.h"
 #include "app/OptionsDocument.h"
 #include "platform/ChildProcess.h"
+#include "platform/TextClipboard.h"
 #include "runner/FFMpegHelper.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
 #include <functional>
+#include <string>
 
 /** The converter's whole window content: the input list, the three option lists, the output
     log, the progress line and the buttons, with the FFmpeg helper that runs the conversions.
@@ -43,8 +46,13 @@ public:
     /** True while a conversion run goes on: the quit guard, Start/Stop and drops ask this. */
     [[nodiscard]] bool isConversionRunning() const;
 
-    /** Replaces or extends the log text; any thread. The log editor follows within 100 ms. */
+    /** Replaces or extends the log text; any thread. The log editor follows at the next refresh:
+        within 100 ms, or less often while each refresh of a long log takes long.
+    */
     void setLogText (const juce::String& text, bool append);
+
+    /** Brings the log editor up to the log text now. Message thread. */
+    void refreshLogEditor();
 
     /** Shows a text on the progress line; any thread. */
     void postProgressText (const juce::String& text);
@@ -122,23 +130,29 @@ private:
 
     std::atomic<bool> logTextChanged { false };
     bool logTextReplaced = false; // under logLock: changed other than by extending it
-    int logLengthShown = 0; // message thread: how much of logText the log editor shows
+    size_t logBytesTaken = 0; // under logLock: how much of logText the refresh has taken
+    int logLengthShown = 0; // message thread: how many characters of the log the editor shows
+    juce::uint32 nextLogRefreshMs = 0; // message thread: no refresh before then
     std::atomic<bool> someFilesNotConverted { false };
-    juce::String logText;
-    juce::String logTextNotShown; // under logLock: what extended logText since the last refresh
+
+    // UTF-8. It grows in place: extending it never copies what it holds, as a juce::String,
+    // which grows to its exact size, would for every item of a run.
+    std::string logText;
+
     juce::FFMpegHelper ffmpegHelper;
     juce::CriticalSection logLock;
     juce::CriticalSection workerProcessLock; // keeps a kill of the worker's child and a start apart
     OptionsDocument optionsDocument;
+    platform::TextClipboard clipboard; // the editors' copy and paste, of any size
 
     // Taken once on the message thread, copied into every posted change.
     juce::Component::SafePointer<MainContentComponent> safeThis;
 
     std::unique_ptr<juce::TextButton> startButton;
-    std::unique_ptr<juce::TextEditor> logEditor;
-    std::unique_ptr<juce::TextEditor> inputFilesEditor;
+    std::unique_ptr<ClipboardTextEditor> logEditor;
+    std::unique_ptr<ClipboardTextEditor> inputFilesEditor;
     std::unique_ptr<juce::TextButton> copyLogButton;
-    std::unique_ptr<juce::TextEditor> ffmpegPathEditor;
+    std::unique_ptr<ClipboardTextEditor> ffmpegPathEditor;
     std::unique_ptr<juce::TextButton> ffmpegPathButton;
     std::unique_ptr<juce::Label> progressLabel;
     std::unique_ptr<juce::TextButton> clearInputButton;

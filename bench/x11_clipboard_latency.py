@@ -1,11 +1,19 @@
 #!/usr/bin/python3
-"""How long another X client waits for the CLIPBOARD that Meltrow holds after Copy Output Log,
-asked again and again while Meltrow converts many short files. Prints p50, p99 and max.
-Usage: x11_clipboard_latency.py <Meltrow program> [files]  (run on an X display; scripts/bench-clipboard.sh)"""
+"""Drives the real Meltrow window through a run over many short files and prints how well it
+kept answering:
+- the input list is filled by one paste of all paths (Ctrl+V): the files converted tell how many
+  arrived (reading the list back with Ctrl+A would select all of it, and JUCE's editor paints a
+  selection in time that grows with the square of its lines);
+- after Copy Output Log, another X client asks for the CLIPBOARD again and again while the run
+  goes on: p50, p99 and max of the time to the answer, over the whole run;
+- the run's own time per file over its first and its last tenth, and their ratio;
+- after the run, Copy Output Log once more: does the whole log reach another program (xclip -o)?
+Usage: x11_clipboard_latency.py <Meltrow program> [files] [--paste-bytes N] [--max-seconds S]
+(run on an X display: scripts/bench-clipboard.sh)"""
 
+import argparse
 import os
 import select
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -20,19 +28,50 @@ from Xlib.ext import xtest  # noqa: E402
 # Where the content component puts Copy Output Log in an 800 x 650 window.
 COPY_LOG_AT = (76, 622)
 
+DONE_TEXT = "\n\nall done!\nYou can check then output files and close this application."
 
-def paste_into_input_list(app, text):
-    """Puts the text on the clipboard with xclip and pastes it with Ctrl+V: typing 300 paths key
-    by key would take minutes."""
-    xclip = subprocess.Popen(["xclip", "-selection", "clipboard", "-loops", "1"], stdin=subprocess.PIPE)
-    xclip.communicate(text.encode())
-    app.click(INPUT_LIST_AT)
+
+def press_with_control(app, key_name):
     control = app.display.keysym_to_keycode(XK.string_to_keysym("Control_L"))
-    v = app.display.keysym_to_keycode(XK.string_to_keysym("v"))
-    for kind, code in ((X.KeyPress, control), (X.KeyPress, v), (X.KeyRelease, v), (X.KeyRelease, control)):
+    key = app.display.keysym_to_keycode(XK.string_to_keysym(key_name))
+    for kind, code in ((X.KeyPress, control), (X.KeyPress, key), (X.KeyRelease, key), (X.KeyRelease, control)):
         xtest.fake_input(app.display, kind, code)
     app.display.sync()
-    xclip.wait(timeout=10)
+
+
+def read_clipboard():
+    """The CLIPBOARD as another program gets it, or None when nothing came."""
+    result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, timeout=120)
+    return result.stdout.decode("utf-8", "replace") if result.returncode == 0 else None
+
+
+def paste_into_input_list(app, text, piece_bytes):
+    """Puts the text on the clipboard with xclip and pastes it with Ctrl+V, in pieces of at most
+    piece_bytes when asked (for a program whose paste cuts long texts)."""
+    pieces = [text]
+    if piece_bytes:
+        pieces, piece = [], ""
+        for line in text.splitlines(keepends=True):
+            if piece and len((piece + line).encode()) > piece_bytes:
+                pieces.append(piece)
+                piece = ""
+            piece += line
+        pieces.append(piece)
+    app.click(INPUT_LIST_AT)
+    for piece in pieces:
+        # In the foreground (-quiet), xclip ends once it has served the paste: the next piece
+        # waits for that.
+        xclip = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard", "-loops", "1"],
+                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        xclip.stdin.write(piece.encode())
+        xclip.stdin.close()
+        time.sleep(0.5)  # xclip owns the selection now
+        press_with_control(app, "v")
+        try:
+            xclip.wait(timeout=120)
+        except subprocess.TimeoutExpired:
+            xclip.kill()  # a paste that never took the whole text
+            xclip.wait()
 
 
 class ClipboardAsker:
@@ -74,8 +113,36 @@ def percentile(sorted_values, fraction):
     return sorted_values[index]
 
 
-def main(program, count=300):
-    with Meltrow(program, tempfile.mkdtemp(prefix="meltrow-clipboard-", dir="/tmp")) as app:
+def time_to_reach(samples, count):
+    """When the number of finished files reached count, from (seconds, files) samples."""
+    for (t0, c0), (t1, c1) in zip(samples, samples[1:]):
+        if c0 <= count <= c1 and c1 > c0:
+            return t0 + (t1 - t0) * (count - c0) / (c1 - c0)
+    return None
+
+
+def seconds_per_file(samples, first, last):
+    start, end = time_to_reach(samples, first), time_to_reach(samples, last)
+    return None if start is None or end is None or last <= first else (end - start) / (last - first)
+
+
+def count_outputs(folder):
+    # The helper writes "."-named temporaries beside the outputs.
+    return sum(1 for name in os.listdir(folder) if not name.startswith(".")) if os.path.isdir(folder) else 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("program")
+    parser.add_argument("files", nargs="?", type=int, default=300)
+    parser.add_argument("--paste-bytes", type=int, default=0,
+                        help="paste the list in pieces of at most this many bytes")
+    parser.add_argument("--max-seconds", type=float, default=0,
+                        help="end the run (with Stop) after this long and report what it did until then")
+    arguments = parser.parse_args()
+    count = arguments.files
+
+    with Meltrow(arguments.program, tempfile.mkdtemp(prefix="meltrow-clipboard-", dir="/tmp")) as app:
         music = os.path.join(app.root_folder, "m")
         os.makedirs(music)
         first = os.path.join(music, "0.wav")
@@ -83,40 +150,83 @@ def main(program, count=300):
         paths = [first]
         for index in range(1, count):
             paths.append(os.path.join(music, f"{index}.wav"))
-            shutil.copyfile(first, paths[-1])
+            os.link(first, paths[-1])  # the same short file under many names, without the disk space
+        outputs = os.path.join(music, "KIV_Wav")
 
         app.start()
-        paste_into_input_list(app, "\n".join(paths) + "\n")
-        time.sleep(0.5)
+        paste_into_input_list(app, "\n".join(paths) + "\n", arguments.paste_bytes)
         app.click(START_AT)
-        outputs = os.path.join(music, "KIV_Wav")
-        if not wait_for(app.converter_children, 30):
+        if not wait_for(app.converter_children, 60):
             raise RuntimeError("the run did not start")
+        started = time.monotonic()
         time.sleep(0.3)  # an empty log copies nothing; the log follows within 100 ms
         app.click(COPY_LOG_AT)
 
         asker = ClipboardAsker(app.display)
         if asker.ask() is None:
             raise RuntimeError("Copy Output Log put nothing on the clipboard")
-        waits = []
+        waits = []  # (seconds into the run, milliseconds to the answer)
         unanswered = 0
-        while app.converter_children() or wait_for(app.converter_children, 1.0):
+        samples = [(0.0, 0)]
+        next_sample = 1.0
+        cut = False
+        while app.converter_children() or wait_for(app.converter_children, 2.0):
+            if arguments.max_seconds and time.monotonic() - started > arguments.max_seconds:
+                cut = True
+                app.click(START_AT)  # Stop
+                wait_for(lambda: not app.converter_children(), 120)
+                break
             elapsed = asker.ask()
+            now = time.monotonic() - started
             if elapsed is None:
                 unanswered += 1
             else:
-                waits.append(elapsed * 1000.0)
+                waits.append((now, elapsed * 1000.0))
+            if now >= next_sample:
+                samples.append((now, count_outputs(outputs)))
+                next_sample = now + 1.0
             time.sleep(0.02)
+        run_seconds = time.monotonic() - started
+        done = count_outputs(outputs)
+        samples.append((run_seconds, done))
 
-        done = len(os.listdir(outputs)) if os.path.isdir(outputs) else 0
-        waits.sort()
-        print(f"files converted: {done} of {count}; clipboard requests: {len(waits) + unanswered}, "
-              f"unanswered: {unanswered}")
+        print(f"files converted: {done} of {count} in {run_seconds:.0f} s{' (stopped there)' if cut else ''}; "
+              f"clipboard requests: "
+              f"{len(waits) + unanswered}, unanswered: {unanswered}")
         if waits:
-            print(f"clipboard answer (ms): p50 {percentile(waits, 0.50):.1f}  p99 {percentile(waits, 0.99):.1f}  "
-                  f"max {waits[-1]:.1f}")
-        app.quit()
+            ordered = sorted(w for _, w in waits)
+            print(f"clipboard answer (ms): p50 {percentile(ordered, 0.50):.1f}  p99 {percentile(ordered, 0.99):.1f}  "
+                  f"max {ordered[-1]:.1f}; over 50 ms: {sum(1 for w in ordered if w > 50.0)}")
+            fifths = []
+            for part in range(5):
+                chosen = sorted(w for t, w in waits if part / 5 <= t / run_seconds < (part + 1) / 5)
+                fifths.append(f"{percentile(chosen, 0.99):.1f}" if chosen else "-")
+            print("clipboard answer p99 (ms) in each fifth of the run: " + "  ".join(fifths))
+        tenth = done // 10
+        at_start = seconds_per_file(samples, 0, tenth)
+        at_end = seconds_per_file(samples, done - tenth, done)
+        if at_start and at_end:
+            print(f"time per file (ms): first tenth {at_start * 1000:.1f}, last tenth {at_end * 1000:.1f}, "
+                  f"ratio {at_end / at_start:.2f}")
+
+        # The whole log, as the window shows it once the run has ended.
+        expected = "".join(f"Converting: {p} => {os.path.join(outputs, os.path.basename(p))}\n"
+                           f"Conversion successful\n\n" for p in paths[:done]) + DONE_TEXT
+        time.sleep(1.0)
+        app.click(COPY_LOG_AT)
+        copied = read_clipboard()
+        if cut:
+            print(f"Copy Output Log after the stopped run: {len(copied.encode()) if copied else 0} bytes")
+        elif copied == expected:
+            print(f"Copy Output Log after the run: whole ({len(expected.encode())} bytes)")
+        else:
+            got = len(copied.encode()) if copied is not None else 0
+            print(f"Copy Output Log after the run: NOT whole, {got} of {len(expected.encode())} bytes")
+        try:
+            app.quit()
+        except subprocess.TimeoutExpired:
+            print("the window did not close within 15 s of the close request")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], *(int(a) for a in sys.argv[2:3]))
+    main()

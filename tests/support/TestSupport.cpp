@@ -2,6 +2,8 @@
 
 #include <juce_events/juce_events.h>
 
+#include <X11/Xlib.h>
+
 #include <cerrno>
 #include <cstring>
 #include <sys/mount.h>
@@ -120,6 +122,66 @@ bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
     }
 
     return true;
+}
+
+XclipSelectionOwner::XclipSelectionOwner (const juce::MemoryBlock& bytes, const juce::String& selection, const juce::String& target)
+{
+    auto* display = XOpenDisplay (nullptr);
+
+    if (display == nullptr || ! file.getFile().replaceWithData (bytes.getData(), bytes.getSize()))
+        return;
+
+    const auto selectionAtom = XInternAtom (display, selection.toUpperCase().toRawUTF8(), False);
+    const auto ownerBefore = XGetSelectionOwner (display, selectionAtom);
+
+    // -quiet keeps xclip in the foreground.
+    if (xclip.start (juce::StringArray { "xclip", "-quiet", "-selection", selection, "-t", target, "-i",
+                                         file.getFile().getFullPathName() }))
+    {
+        // It says that it waits for requests before its request for the selection has left it:
+        // ask the server instead.
+        const auto owns = [&]
+        {
+            const auto owner = XGetSelectionOwner (display, selectionAtom);
+            return owner != None && owner != ownerBefore;
+        };
+
+        pumpUntil ([&]
+                   { return owns() || ! xclip.isRunning(); },
+                   10000);
+        serving = owns() && xclip.isRunning();
+    }
+
+    XCloseDisplay (display);
+}
+
+XclipSelectionOwner::~XclipSelectionOwner()
+{
+    xclip.kill();
+}
+
+juce::MemoryBlock readSelectionWithXclip (const juce::String& selection, const juce::String& target)
+{
+    // Into a file: xclip writes only once it has the whole selection, and a pipe that nobody
+    // reads meanwhile would stop it.
+    const juce::TemporaryFile output;
+    juce::ChildProcess xclip;
+    const auto command = "exec xclip -o -selection " + selection + " -t " + target + " > "
+                         + output.getFile().getFullPathName().quoted ('\'');
+
+    if (! xclip.start (juce::StringArray { "sh", "-c", command }))
+        return {};
+
+    // Whatever it holds after the wait is what the test compares; an xclip still waiting on
+    // its owner is not left behind.
+    if (! pumpUntil ([&xclip]
+                     { return ! xclip.isRunning(); },
+                     30000))
+        xclip.kill();
+
+    juce::MemoryBlock bytes;
+    output.getFile().loadFileAsData (bytes);
+    return bytes;
 }
 
 juce::Array<int> findOwnChildren (const juce::String& programName)

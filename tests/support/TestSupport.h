@@ -51,6 +51,32 @@ AudioFacts probeAudio (const juce::File& file);
 /** Pumps the message loop until the condition holds or the time runs out. */
 bool pumpUntil (const std::function<bool()>& condition, int timeoutMs);
 
+/** Another program holding a selection (xclip), serving the given bytes in one target until
+    this goes.
+*/
+class XclipSelectionOwner
+{
+public:
+    XclipSelectionOwner (const juce::MemoryBlock& bytes, const juce::String& selection = "clipboard",
+                         const juce::String& target = "UTF8_STRING");
+    ~XclipSelectionOwner();
+
+    /** True once xclip said that it owns the selection. */
+    [[nodiscard]] bool isServing() const noexcept { return serving; }
+
+private:
+    juce::TemporaryFile file;
+    juce::ChildProcess xclip;
+    bool serving = false;
+
+    JUCE_DECLARE_NON_COPYABLE (XclipSelectionOwner)
+};
+
+/** What another program (xclip) gets from a selection in a target, read while the message loop
+    runs, since the owner may be this process.
+*/
+juce::MemoryBlock readSelectionWithXclip (const juce::String& selection = "clipboard", const juce::String& target = "UTF8_STRING");
+
 /** While it lives, every write past the given file length fails (EFBIG), as on a full disk. */
 class FileSizeLimit
 {
