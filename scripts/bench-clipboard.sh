@@ -18,11 +18,4 @@ if [ -z "$app" ]; then
     app="$(find "$build" -type f -name Meltrow -perm -u+x | head -n 1)"
 fi
 
-driver=(/usr/bin/python3 "$top/bench/x11_clipboard_latency.py" "$app" "$files" "$@")
-
-if [ -n "${DISPLAY:-}" ]; then
-    "${driver[@]}"
-else
-    # JUCE windows need 24-bit colour; -noreset keeps the server alive between clients.
-    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "${driver[@]}"
-fi
+exec "$top/scripts/on-display.sh" /usr/bin/python3 "$top/bench/x11_clipboard_latency.py" "$app" "$files" "$@"

@@ -6,8 +6,4 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="$("$top/scripts/build-target.sh" bench meltrow_bench_knob)"
 
-if [ -n "${DISPLAY:-}" ]; then
-    "$build/bench/meltrow_bench_knob" "$@"
-else
-    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/bench/meltrow_bench_knob" "$@"
-fi
+"$top/scripts/on-display.sh" "$build/bench/meltrow_bench_knob" "$@"

@@ -7,9 +7,4 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="$("$top/scripts/build-target.sh" bench meltrow_bench_log)"
 
-if [ -n "${DISPLAY:-}" ]; then
-    "$build/bench/meltrow_bench_log" "$@"
-else
-    # JUCE windows need 24-bit colour.
-    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/bench/meltrow_bench_log" "$@"
-fi
+"$top/scripts/on-display.sh" "$build/bench/meltrow_bench_log" "$@"

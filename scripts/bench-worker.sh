@@ -31,10 +31,4 @@ PYTHON
 # over the one being timed.
 mkdir -m 700 "$work/tmp"
 
-if [ -n "${DISPLAY:-}" ]; then
-    TMPDIR="$work/tmp" "$build/bench/meltrow_bench_worker" "$work/damaged.mp3" "$runs"
-else
-    # JUCE windows need 24-bit colour.
-    TMPDIR="$work/tmp" xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
-        "$build/bench/meltrow_bench_worker" "$work/damaged.mp3" "$runs"
-fi
+TMPDIR="$work/tmp" "$top/scripts/on-display.sh" "$build/bench/meltrow_bench_worker" "$work/damaged.mp3" "$runs"
