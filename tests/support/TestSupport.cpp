@@ -131,8 +131,12 @@ XclipSelectionOwner::XclipSelectionOwner (const juce::MemoryBlock& bytes, const 
     if (display == nullptr || ! file.getFile().replaceWithData (bytes.getData(), bytes.getSize()))
         return;
 
+    // Taken by a window of our own first: a window id of an owner that has just gone (the last
+    // xclip) may come back as the new xclip's, which would make its claim look like no change.
     const auto selectionAtom = XInternAtom (display, selection.toUpperCase().toRawUTF8(), False);
-    const auto ownerBefore = XGetSelectionOwner (display, selectionAtom);
+    const auto ownerBefore = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner (display, selectionAtom, ownerBefore, CurrentTime);
+    XSync (display, False);
 
     // -quiet keeps xclip in the foreground.
     if (xclip.start (juce::StringArray { "xclip", "-quiet", "-selection", selection, "-t", target, "-i",
