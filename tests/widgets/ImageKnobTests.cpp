@@ -75,6 +75,30 @@ juce::Image paintThroughParent (juce::Component& parent)
     parent.paintEntireComponent (g, false);
     return window;
 }
+
+/** What may reset a slider's component effect: each is applied to a knob in its parent. */
+struct KnobChange
+{
+    const char* name;
+    std::function<void (juce::Component& parent, juce::ImageKnob&)> apply;
+};
+
+std::vector<KnobChange> makeKnobChanges (juce::Slider::TextEntryBoxPosition textBox, juce::LookAndFeel& parentLook,
+                                         juce::LookAndFeel& knobLook)
+{
+    return {
+        { "none", [] (juce::Component&, juce::ImageKnob&) {} },
+        { "text box", [textBox] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setTextBoxStyle (textBox, false, 30, 12); } },
+        { "slider style", [] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setSliderStyle (juce::Slider::Rotary); } },
+        { "parent's look-and-feel", [&parentLook] (juce::Component& parent, juce::ImageKnob&)
+          { parent.setLookAndFeel (&parentLook); } },
+        { "knob's look-and-feel", [&knobLook] (juce::Component&, juce::ImageKnob& knob)
+          { knob.setLookAndFeel (&knobLook); } },
+    };
+}
+
 } // namespace
 
 TEST (ImageKnob, AttachesItsLookAndFeelAsARotaryKnobWithoutTextBox)
@@ -219,26 +243,9 @@ TEST (ImageKnob, ValueBubbleGoesBelowForAnySlider)
 // it); painting goes through the parent, as a window paints its children.
 TEST (ImageKnob, PaintingAtAnySizeStaysInsideItsImages)
 {
-    struct Change
-    {
-        const char* name;
-        std::function<void (juce::Component& parent, juce::ImageKnob&)> apply;
-    };
-
     juce::LookAndFeel_V1 lookAndFeelV1; // whose slider effect is a drop shadow of its own
     juce::LookAndFeel_V4 lookAndFeelV4;
-
-    const Change changes[] = {
-        { "none", [] (juce::Component&, juce::ImageKnob&) {} },
-        { "text box", [] (juce::Component&, juce::ImageKnob& knob)
-          { knob.setTextBoxStyle (juce::Slider::TextBoxBelow, false, 30, 12); } },
-        { "slider style", [] (juce::Component&, juce::ImageKnob& knob)
-          { knob.setSliderStyle (juce::Slider::Rotary); } },
-        { "parent's look-and-feel", [&] (juce::Component& parent, juce::ImageKnob&)
-          { parent.setLookAndFeel (&lookAndFeelV4); } },
-        { "knob's look-and-feel", [&] (juce::Component&, juce::ImageKnob& knob)
-          { knob.setLookAndFeel (&lookAndFeelV1); } },
-    };
+    const auto changes = makeKnobChanges (juce::Slider::TextBoxBelow, lookAndFeelV4, lookAndFeelV1);
 
     const juce::Point<int> sizes[] = { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 40, 1 }, { 40, 2 }, { 40, 3 }, { 100, 2 }, { 2, 40 } };
 
@@ -307,23 +314,7 @@ TEST (ImageKnob, ShadowStaysThroughStyleAndLookAndFeelChanges)
     juce::ImageKnob::LookAndFeelLocal otherLook;
     otherLook.setFrames (frameList (3));
 
-    struct Change
-    {
-        const char* name;
-        std::function<void (juce::Component& parent, juce::ImageKnob&)> apply;
-    };
-
-    const Change changes[] = {
-        { "none", [] (juce::Component&, juce::ImageKnob&) {} },
-        { "text box", [] (juce::Component&, juce::ImageKnob& knob)
-          { knob.setTextBoxStyle (juce::Slider::NoTextBox, false, 10, 10); } },
-        { "slider style", [] (juce::Component&, juce::ImageKnob& knob)
-          { knob.setSliderStyle (juce::Slider::Rotary); } },
-        { "parent's look-and-feel", [&] (juce::Component& parent, juce::ImageKnob&)
-          { parent.setLookAndFeel (&parentLook); } },
-        { "knob's look-and-feel", [&] (juce::Component&, juce::ImageKnob& knob)
-          { knob.setLookAndFeel (&otherLook); } },
-    };
+    const auto changes = makeKnobChanges (juce::Slider::NoTextBox, parentLook, otherLook);
 
     for (const auto& change : changes)
     {
