@@ -2,6 +2,7 @@
 // popup closing over it, a neighbour redrawn), for knobs of 64, 500 and 2000 px: the knob with
 // its drop shadow, and a plain slider drawn by the same look-and-feel, without a shadow.
 
+#include "tests/widgets/WidgetTestSupport.h"
 #include "widgets/ImageKnob.h"
 
 #include <benchmark/benchmark.h>
@@ -13,32 +14,9 @@ namespace
 
 constexpr int clipSize = 100;
 
-// Frames as a knob maker draws them: a disc with a notch, transparent around it.
 const std::vector<juce::MemoryBlock>& encodedFrames()
 {
-    static const auto frames = []
-    {
-        std::vector<juce::MemoryBlock> blocks;
-
-        for (int i = 0; i < 5; ++i)
-        {
-            juce::Image frame (juce::Image::ARGB, 256, 256, true);
-            juce::Graphics g (frame);
-            g.setColour (juce::Colour (0xff303848));
-            g.fillEllipse (16.0f, 16.0f, 224.0f, 224.0f);
-            g.setColour (juce::Colour (0xfff0a030));
-            juce::Path notch;
-            notch.addRectangle (120.0f, 32.0f, 16.0f, 64.0f);
-            g.fillPath (notch, juce::AffineTransform::rotation (-2.4f + 1.2f * (float) i, 128.0f, 128.0f));
-
-            juce::MemoryOutputStream stream;
-            juce::PNGImageFormat().writeImageToStream (frame, stream);
-            blocks.push_back (stream.getMemoryBlock());
-        }
-
-        return blocks;
-    }();
-
+    static const auto frames = widget_tests::makeKnobFramePngs (256);
     return frames;
 }
 

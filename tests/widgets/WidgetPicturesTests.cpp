@@ -177,27 +177,7 @@ TEST (WidgetPictures, VolumeBarAndProgressLabel)
 
 TEST (WidgetPictures, ImageKnob)
 {
-    // Five frames: a dark disc whose notch turns from seven to five o'clock.
-    static std::vector<juce::MemoryBlock> frames;
-
-    if (frames.empty())
-    {
-        for (int i = 0; i < 5; ++i)
-        {
-            juce::Image frame (juce::Image::ARGB, 64, 64, true);
-            juce::Graphics g (frame);
-            g.setColour (juce::Colour (0xff303848));
-            g.fillEllipse (4.0f, 4.0f, 56.0f, 56.0f);
-            g.setColour (juce::Colour (0xfff0a030));
-            const auto angle = -2.4f + 4.8f * (float) i / 4.0f;
-            juce::Path notch;
-            notch.addRectangle (30.0f, 8.0f, 4.0f, 16.0f);
-            g.fillPath (notch, juce::AffineTransform::rotation (angle, 32.0f, 32.0f));
-            juce::MemoryOutputStream stream;
-            juce::PNGImageFormat().writeImageToStream (frame, stream);
-            frames.push_back (stream.getMemoryBlock());
-        }
-    }
+    static const auto frames = widget_tests::makeKnobFramePngs (64);
 
     juce::Array<juce::ImageKnob::FrameData> frameList;
 

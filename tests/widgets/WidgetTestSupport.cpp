@@ -41,4 +41,29 @@ juce::Point<int> sourceOrigin (const juce::Image& drawnImage)
     return { first.getRed(), first.getGreen() };
 }
 
+std::vector<juce::MemoryBlock> makeKnobFramePngs (int size)
+{
+    const auto unit = (float) size / 64.0f;
+    std::vector<juce::MemoryBlock> frames;
+
+    for (int i = 0; i < 5; ++i)
+    {
+        juce::Image frame (juce::Image::ARGB, size, size, true);
+        juce::Graphics g (frame);
+        g.setColour (juce::Colour (0xff303848));
+        g.fillEllipse (4.0f * unit, 4.0f * unit, 56.0f * unit, 56.0f * unit);
+        g.setColour (juce::Colour (0xfff0a030));
+        const auto angle = -2.4f + 4.8f * (float) i / 4.0f;
+        juce::Path notch;
+        notch.addRectangle (30.0f * unit, 8.0f * unit, 4.0f * unit, 16.0f * unit);
+        g.fillPath (notch, juce::AffineTransform::rotation (angle, 32.0f * unit, 32.0f * unit));
+
+        juce::MemoryOutputStream stream;
+        juce::PNGImageFormat().writeImageToStream (frame, stream);
+        frames.push_back (stream.getMemoryBlock());
+    }
+
+    return frames;
+}
+
 } // namespace widget_tests

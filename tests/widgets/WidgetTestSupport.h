@@ -2,6 +2,8 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <vector>
+
 namespace widget_tests
 {
 
@@ -21,5 +23,10 @@ juce::Image makeCoordinateImage (int width, int height);
 
 /** Where in the source picture of makeCoordinateImage a drawn (sub-)image begins. */
 juce::Point<int> sourceOrigin (const juce::Image& drawnImage);
+
+/** Five knob frames of size x size, as PNG files, as a knob maker draws them: a dark disc, transparent
+    around it, whose notch turns from seven to five o'clock.
+*/
+std::vector<juce::MemoryBlock> makeKnobFramePngs (int size);
 
 } // namespace widget_tests
