@@ -9,14 +9,7 @@ build="${MELTROW_BUILD_DIR:-$top/build}"
 sanitizer_build="${MELTROW_SANITIZER_BUILD_DIR:-$top/build-sanitize-widgets}"
 
 run_tests() {
-    local ctest_command=(ctest --test-dir "$1" --output-on-failure --parallel "$(nproc)" "${@:2}")
-
-    if [ -n "${DISPLAY:-}" ]; then
-        "${ctest_command[@]}"
-    else
-        # JUCE windows need 24-bit colour; -noreset keeps the server alive between clients.
-        xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "${ctest_command[@]}"
-    fi
+    "$top/scripts/on-display.sh" ctest --test-dir "$1" --output-on-failure --parallel "$(nproc)" "${@:2}"
 }
 
 "$top/scripts/setup.sh"
