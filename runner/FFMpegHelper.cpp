@@ -218,14 +218,17 @@ juce::String FFMpegHelper::prepareItem (CommandItem& item)
 
 void FFMpegHelper::handleLine (const char* text, int size)
 {
-    const auto decoded = decodeLine (text, size);
-
     // The ends of two lines that one read brought arrive as one line; each counts on its own.
-    for (auto& piece : juce::StringArray::fromTokens (decoded, "\r\n", ""))
-        followForFailure (ConverterLine::parse (piece));
+    for (auto& piece : juce::StringArray::fromTokens (decodeLine (text, size), "\r\n", ""))
+    {
+        const auto line = ConverterLine::parse (piece);
+        followForFailure (line);
+        followForProgress (line);
+    }
+}
 
-    const auto line = ConverterLine::parse (decoded);
-
+void FFMpegHelper::followForProgress (const ConverterLine& line)
+{
     if (isProgressReport (line.text))
     {
         const auto value = textBetween (line.text, "time=", " ");

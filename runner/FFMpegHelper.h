@@ -65,6 +65,7 @@ public:
 private:
     void handleLine (const char* text, int size);
     void followForFailure (const ConverterLine& line);
+    void followForProgress (const ConverterLine& line);
     void startItem (const CommandItem& item);
     void finishItem (const CommandItem& item);
     [[nodiscard]] juce::String rewriteIntoPlace (const CommandItem& item);

@@ -427,6 +427,7 @@ TEST_F (FFMpegHelperTest, TurnsHowTheConverterEndedIntoAnOutcome)
         { "ended by a signal it did not name", true, false, false, -1, 0, {}, "text", "the converter was ended by a signal" },
         { "caught a signal and ended", true, false, true, 255, 0, { "[error] Error while decoding stream #0:0: Invalid data found when processing input", "[info] Exiting normally, received signal 15." }, "wav", "the converter was ended by signal 15 (Terminated)" },
         { "grew beyond what a WAV file holds", true, false, false, -1, SIGKILL, { "[info] size= 4194304kB time=00:46:40.00 bitrate=12288.0kbits/s" }, "text", "the result would be larger than a WAV file can hold (4 GiB)" },
+        { "told a duration too long in the same read as another line", true, false, false, -1, SIGKILL, { "[info] Input #0, wav, from '<input>':\n[info]   Duration: 01:00:00.00, start: 0.000000, bitrate: 1411 kb/s" }, "text", "the result would be larger than a WAV file can hold (4 GiB)" },
         { "not a WAV file", true, false, true, 0, 0, {}, "text", "the result is not a WAV file" },
     };
 
@@ -514,6 +515,8 @@ TEST_F (FFMpegHelperTest, ReadsDurationAndTimeFromTheConvertersLines)
         { "frame=  100 time=00:00:03.00", "", 0.0f },
         { "Duration: N/A, bitrate: N/A", "duration", 0.0f },
         { "Duration: 00:00:05.00", "", 0.0f },
+        // One read brought the end of another line too.
+        { "[info]   Stream #0:0 -> #0:0 (flac (native) -> pcm_s16le (native))\n[info] size=     256kB time=00:01:02.50 bitrate= 705.6kbits/s    ", "time", 62.5f },
     };
 
     for (auto& c : cases)
