@@ -3,6 +3,7 @@
 // times, their ratio and the helper's cost per item.
 // Arguments: [folder] [items] [rounds] [seconds per input] [program for the direct commands].
 
+#include "BenchTiming.h"
 #include "platform/ChildProcess.h"
 #include "runner/ConverterUnpacker.h"
 #include "runner/FFMpegHelper.h"
@@ -17,7 +18,8 @@
 
 namespace
 {
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::median;
 
 const juce::String outputOptions ("-ac 1 -acodec pcm_s16le -ar 44100");
 
@@ -89,11 +91,6 @@ void settle()
     ::sync();
 }
 
-double median (std::vector<double> values)
-{
-    std::sort (values.begin(), values.end());
-    return values[values.size() / 2];
-}
 } // namespace
 
 int main (int argc, char** argv)
@@ -164,7 +161,7 @@ int main (int argc, char** argv)
         helper.startRunner();
         watcher.waitForEnd();
         helper.getRunner().waitForThreadToExit (-1);
-        return std::chrono::duration<double> (Clock::now() - start).count();
+        return bench::secondsSince (start);
     };
 
     // The runner alone, with the helper's arguments and no rewrite: where the time goes.
@@ -187,7 +184,7 @@ int main (int argc, char** argv)
 
         bareRunner.startThread();
         bareRunner.waitForThreadToExit (-1);
-        return std::chrono::duration<double> (Clock::now() - start).count();
+        return bench::secondsSince (start);
     };
 
     const auto timeDirect = [&]
@@ -199,7 +196,7 @@ int main (int argc, char** argv)
         settle();
         const auto start = Clock::now();
         const auto ok = run ({ "sh", "-c", script });
-        const auto seconds = std::chrono::duration<double> (Clock::now() - start).count();
+        const auto seconds = bench::secondsSince (start);
         return ok ? seconds : -1.0;
     };
 

@@ -1,6 +1,7 @@
 // Times the WAV header rewrite of a large file against `cp` of the same file, with the page
 // cache warm, and prints the ratio. Arguments: [folder] [size in MiB] [runs].
 
+#include "BenchTiming.h"
 #include "runner/WavHeaderFix.h"
 
 #include <algorithm>
@@ -70,7 +71,7 @@ void warmCache (const juce::File& file)
 
 double secondsFor (const std::function<bool()>& work)
 {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = bench::Clock::now();
 
     if (! work())
     {
@@ -78,13 +79,7 @@ double secondsFor (const std::function<bool()>& work)
         std::exit (1);
     }
 
-    return std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
-}
-
-double median (std::vector<double> values)
-{
-    std::sort (values.begin(), values.end());
-    return values[values.size() / 2];
+    return bench::secondsSince (start);
 }
 
 } // namespace
@@ -143,8 +138,8 @@ int main (int argc, char* argv[])
     settle();
     work.deleteRecursively();
 
-    const auto copySeconds = median (copyTimes);
-    const auto fixSeconds = median (fixTimes);
+    const auto copySeconds = bench::median (copyTimes);
+    const auto fixSeconds = bench::median (fixTimes);
     std::printf ("file: %d MiB WAV with a LIST chunk, %d runs, medians\n", mebibytes, runs);
     std::printf ("cp:           %.3f s\n", copySeconds);
     std::printf ("fixWavHeader: %.3f s\n", fixSeconds);

@@ -4,6 +4,7 @@
 // their ratio. Needs an X display; HOME is a temporary folder of its own.
 // Arguments: input [runs].
 
+#include "BenchTiming.h"
 #include "app/HID_Write_Thread.h"
 #include "app/Localisation.h"
 #include "app/MainContentComponent.h"
@@ -20,24 +21,14 @@
 
 namespace
 {
-using Clock = std::chrono::steady_clock;
-
-double secondsSince (Clock::time_point start)
-{
-    return std::chrono::duration<double> (Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::secondsSince;
 
 struct Times
 {
     std::vector<double> seconds;
 
-    [[nodiscard]] double median() const
-    {
-        auto sorted = seconds;
-        std::sort (sorted.begin(), sorted.end());
-        const auto middle = sorted.size() / 2;
-        return sorted.size() % 2 != 0 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2.0;
-    }
+    [[nodiscard]] double median() const { return bench::median (seconds); }
 
     void print (const char* name) const
     {
