@@ -35,16 +35,22 @@ bool X11SelectionOwner::own (const juce::String& newText)
 
     XSetSelectionOwner (display, atoms.clipboard, window, CurrentTime);
     XSetSelectionOwner (display, atoms.primary, window, CurrentTime);
+    updateOwnership();
+    return ownsClipboard;
+}
+
+void X11SelectionOwner::updateOwnership()
+{
     ownsClipboard = XGetSelectionOwner (display, atoms.clipboard) == window;
     ownsPrimary = XGetSelectionOwner (display, atoms.primary) == window;
 
+    // Transfers under way keep the bytes they serve.
     if (! ownsClipboard && ! ownsPrimary)
     {
         text.clear();
         utf8.reset();
+        latin1.reset();
     }
-
-    return ownsClipboard;
 }
 
 bool X11SelectionOwner::owns (XId selection) const noexcept
@@ -65,15 +71,7 @@ void X11SelectionOwner::handleEvent (_XEvent& event)
             if (event.xselectionclear.window == window)
             {
                 // The event may be older than our latest copy: ask who owns it now.
-                ownsClipboard = XGetSelectionOwner (display, atoms.clipboard) == window;
-                ownsPrimary = XGetSelectionOwner (display, atoms.primary) == window;
-
-                if (! ownsClipboard && ! ownsPrimary)
-                {
-                    text.clear();
-                    utf8.reset();
-                    latin1.reset();
-                }
+                updateOwnership();
             }
             break;
 

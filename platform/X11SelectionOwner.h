@@ -50,6 +50,8 @@ private:
         juce::uint32 lastActivityMs = 0;
     };
 
+    /** Asks the server which selections are ours; the text goes once neither is. */
+    void updateOwnership();
     void answerRequest (const _XEvent& request);
     [[nodiscard]] bool putText (XId requestor, XId property, XId type, const Bytes& bytes);
     void continueTransfer (XId requestor, XId property);
