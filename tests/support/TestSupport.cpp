@@ -126,9 +126,12 @@ bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
 
 XclipSelectionOwner::XclipSelectionOwner (const juce::MemoryBlock& bytes, const juce::String& selection, const juce::String& target)
 {
+    if (! file.getFile().replaceWithData (bytes.getData(), bytes.getSize()))
+        return;
+
     auto* display = XOpenDisplay (nullptr);
 
-    if (display == nullptr || ! file.getFile().replaceWithData (bytes.getData(), bytes.getSize()))
+    if (display == nullptr)
         return;
 
     // Taken by a window of our own first: a window id of an owner that has just gone (the last
