@@ -20,29 +20,11 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
-from meltrow_x11 import make_sine, INPUT_LIST_AT, Meltrow, START_AT, wait_for  # noqa: E402
+from meltrow_x11 import make_sine, COPY_LOG_AT, INPUT_LIST_AT, Meltrow, read_clipboard, START_AT, wait_for  # noqa: E402
 
-from Xlib import X, XK  # noqa: E402
-from Xlib.ext import xtest  # noqa: E402
-
-# Where the content component puts Copy Output Log in an 800 x 650 window.
-COPY_LOG_AT = (76, 622)
+from Xlib import X  # noqa: E402
 
 DONE_TEXT = "\n\nall done!\nYou can check then output files and close this application."
-
-
-def press_with_control(app, key_name):
-    control = app.display.keysym_to_keycode(XK.string_to_keysym("Control_L"))
-    key = app.display.keysym_to_keycode(XK.string_to_keysym(key_name))
-    for kind, code in ((X.KeyPress, control), (X.KeyPress, key), (X.KeyRelease, key), (X.KeyRelease, control)):
-        xtest.fake_input(app.display, kind, code)
-    app.display.sync()
-
-
-def read_clipboard():
-    """The CLIPBOARD as another program gets it, or None when nothing came."""
-    result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, timeout=120)
-    return result.stdout.decode("utf-8", "replace") if result.returncode == 0 else None
 
 
 def paste_into_input_list(app, text, piece_bytes):
@@ -66,7 +48,7 @@ def paste_into_input_list(app, text, piece_bytes):
         xclip.stdin.write(piece.encode())
         xclip.stdin.close()
         time.sleep(0.5)  # xclip owns the selection now
-        press_with_control(app, "v")
+        app.key("v", control=True)
         try:
             xclip.wait(timeout=120)
         except subprocess.TimeoutExpired:

@@ -68,6 +68,12 @@ def is_alive(pid):
     return state is not None and state[0] != "Z"
 
 
+def read_clipboard(timeout=120):
+    """The CLIPBOARD as another program (xclip) gets it, or None when nothing came."""
+    result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, timeout=timeout)
+    return result.stdout.decode("utf-8", "replace") if result.returncode == 0 else None
+
+
 def wait_for(condition, timeout, step=0.05):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -185,15 +191,16 @@ class Meltrow:
         self.display.sync()
         time.sleep(0.2)
 
-    def key(self, keysym_name, shift=False):
+    def key(self, keysym_name, shift=False, control=False):
         keycode = self.display.keysym_to_keycode(XK.string_to_keysym(keysym_name))
-        shift_code = self.display.keysym_to_keycode(XK.string_to_keysym("Shift_L"))
-        if shift:
-            xtest.fake_input(self.display, X.KeyPress, shift_code)
+        modifiers = [self.display.keysym_to_keycode(XK.string_to_keysym(name))
+                     for name, held in (("Control_L", control), ("Shift_L", shift)) if held]
+        for modifier in modifiers:
+            xtest.fake_input(self.display, X.KeyPress, modifier)
         xtest.fake_input(self.display, X.KeyPress, keycode)
         xtest.fake_input(self.display, X.KeyRelease, keycode)
-        if shift:
-            xtest.fake_input(self.display, X.KeyRelease, shift_code)
+        for modifier in reversed(modifiers):
+            xtest.fake_input(self.display, X.KeyRelease, modifier)
         self.display.sync()
         time.sleep(0.01)
 
@@ -252,8 +259,7 @@ class Meltrow:
     def copied_log(self):
         """Presses Copy Output Log and returns what another program then reads from the clipboard."""
         self.click(COPY_LOG_AT)
-        return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, text=True,
-                              timeout=10).stdout
+        return read_clipboard(timeout=10) or ""
 
     def type_in_terminal(self, keys):
         """Types into the terminal the program was started from: b"\\x03" is Ctrl+C, b"\\x1c" Ctrl+\\."""
