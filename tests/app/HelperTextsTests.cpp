@@ -199,23 +199,33 @@ TEST_F (DroppedFilesTest, LinksLeadToEveryRealFileOnceAndTheSearchEnds)
     }
 }
 
-TEST (InputListLines, BlankLinesArePassedOverAndEveryOtherLineNamesAFileOrNothing)
+TEST (InputListLines, BlankLinesAndFoldersArePassedOverAndEveryOtherLineNamesAFileOrNothing)
 {
     const testing_support::TemporaryFolder folder;
+    const juce::File homeFolder ("~/list test.flac");
 
-    for (auto* name : { "a.wav", "b.wav", "sub/c.mp3", "my music/d.flac" })
+    for (auto* name : { "a.wav", "b.wav", "sub/c.mp3", "my music/d.flac", "take.wav/inside.wav" })
         ASSERT_TRUE (folder.file (name).create()) << name;
+
+    ASSERT_TRUE (homeFolder.getChildFile ("e.wav").create());
+    ASSERT_EQ (::symlink (folder.file ("take.wav").getFullPathName().toRawUTF8(), folder.file ("linked.wav").getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (::symlink ("gone.wav", folder.file ("dangling.wav").getFullPathName().toRawUTF8()), 0);
 
     const auto path = [&folder] (const char* name)
     { return folder.file (name).getFullPathName(); };
 
     const auto read = readInputListLines ("  " + path ("a.wav") + "\n\t" + path ("b.wav") + "  \r\n\n   \n\r\n"
                                               + "sub/c.mp3\n" + path ("my music/d.flac") + "\n"
-                                              + path ("typo.wav") + "\n" + path ("sub") + "\n file://" + path ("a.wav") + " \n",
+                                              + path ("typo.wav") + "\n" + path ("sub") + "\n file://" + path ("a.wav") + " \n"
+                                              + path ("take.wav/inside.wav") + "\n  " + path ("take.wav") + " \r\n"
+                                              + "sub\n" + path ("linked.wav") + "\n~/list test.flac\n~/list test.flac/e.wav\n"
+                                              + path ("dangling.wav") + "\n~/nothing.wav",
                                           folder.get());
 
-    EXPECT_EQ (read.files, juce::Array<juce::File> ({ folder.file ("a.wav"), folder.file ("b.wav"), folder.file ("sub/c.mp3"), folder.file ("my music/d.flac") }));
-    EXPECT_EQ (read.notFound, lines ({ path ("typo.wav"), path ("sub"), "file://" + path ("a.wav") }));
+    EXPECT_EQ (read.files, juce::Array<juce::File> ({ folder.file ("a.wav"), folder.file ("b.wav"), folder.file ("sub/c.mp3"), folder.file ("my music/d.flac"),
+                                                      folder.file ("take.wav/inside.wav"), homeFolder.getChildFile ("e.wav") }));
+    EXPECT_EQ (read.notFound, lines ({ path ("typo.wav"), "file://" + path ("a.wav"), path ("dangling.wav"), "~/nothing.wav" }));
 
     EXPECT_TRUE (readInputListLines ({}, folder.get()).notFound.isEmpty());
+    EXPECT_TRUE (homeFolder.deleteRecursively());
 }
