@@ -147,7 +147,7 @@ TEST_F (DroppedFilesTest, LinesAlreadyListedAreNotAddedAgain)
                path ("music/a.mp3"));
 }
 
-TEST_F (DroppedFilesTest, LinksLeadToEveryRealFileOnceAndTheSearchEnds)
+TEST_F (DroppedFilesTest, LinksLeadIntoEveryRealFolderOnceAndEveryNameInItIsListed)
 {
     struct Link
     {
@@ -168,8 +168,11 @@ TEST_F (DroppedFilesTest, LinksLeadToEveryRealFileOnceAndTheSearchEnds)
         { "one link to itself", { { "self", "." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
         { "a link to its parent", { { "sub/up", ".." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
         { "a chain of links back to itself", { { "l1", "l2" }, { "l2", "." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
-        { "links to a folder and to files in the tree", { { "alias", "sub" }, { "B.wav", "A.WAV" }, { "C.wav", "A.WAV", true } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
+        { "links to a folder and to files in the tree", { { "alias", "sub" }, { "B.wav", "A.WAV" }, { "C.wav", "A.WAV", true } }, "tree", { "tree/A.WAV", "tree/B.wav", "tree/C.wav", "tree/sub/b.wav" } },
+        { "a hard link, and a link from a subfolder", { { "B.wav", "A.WAV", true }, { "sub/c.wav", "../A.WAV" } }, "tree", { "tree/A.WAV", "tree/B.wav", "tree/sub/b.wav", "tree/sub/c.wav" } },
+        { "a link that leads nowhere", { { "lost.wav", "gone.wav" } }, "tree", { "tree/A.WAV", "tree/lost.wav", "tree/sub/b.wav" } },
         { "a link out of the tree", { { "outside", "../other" } }, "tree", { "tree/A.WAV", "tree/outside/c.mp3", "tree/sub/b.wav" } },
+        { "two links to one folder out of the tree", { { "o1", "../other" }, { "sub/o2", "../../other" } }, "tree", { "tree/A.WAV", "tree/o1/c.mp3", "tree/sub/b.wav" } },
         { "a folder whose link leads to its parent", { { "sub/up", ".." } }, "tree/sub", { "tree/sub/b.wav", "tree/sub/up/A.WAV" } },
     };
 
