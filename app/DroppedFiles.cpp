@@ -26,15 +26,16 @@ void sortByPath (juce::Array<juce::File>& files)
 
 /** Audio files anywhere below a folder, in path order so that a dropped folder lists tidily.
 
-    Links are followed, but every real folder is searched once and every real file listed once,
-    however many links lead to them: a link back into the tree would otherwise make the search
-    endless. Links wait until the folders reached without one are done, so that a file is listed
-    under its own path rather than through a link to it.
+    Links are followed, but every real folder is searched once, however many links lead to it: a
+    link back into the tree would otherwise make the search endless. Every name found in those
+    folders is listed, so a link to a file or a second hard link is an input with its own output.
+    Links to folders wait until the folders reached without one are done, so that a folder's
+    files are listed under its own path rather than through a link to it.
 */
 juce::Array<juce::File> findAudioFilesBelow (const juce::File& folder, const juce::StringArray& extensions)
 {
-    std::set<platform::FileIdentity> foldersSeen, filesSeen;
-    std::deque<juce::File> foldersToSearch, linksToFollow;
+    std::set<platform::FileIdentity> foldersSeen;
+    std::deque<juce::File> foldersToSearch, folderLinksToFollow;
     juce::Array<juce::File> audioFiles;
 
     const auto addFolder = [&] (const juce::File& candidate)
@@ -44,47 +45,38 @@ juce::Array<juce::File> findAudioFilesBelow (const juce::File& folder, const juc
                 foldersToSearch.push_back (candidate);
     };
 
-    // Names are tested by hand: the framework matches wildcards case-sensitively here.
-    const auto addFile = [&] (const juce::File& candidate)
-    {
-        if (endsWithExtension (candidate.getFileName().toLowerCase(), extensions))
-            if (const auto identity = platform::getFileIdentity (candidate.getFullPathName()))
-                if (filesSeen.insert (*identity).second)
-                    audioFiles.add (candidate);
-    };
-
     addFolder (folder);
 
-    while (! foldersToSearch.empty() || ! linksToFollow.empty())
+    while (! foldersToSearch.empty() || ! folderLinksToFollow.empty())
     {
         if (foldersToSearch.empty())
         {
-            const auto link = linksToFollow.front();
-            linksToFollow.pop_front();
-
-            if (platform::isFolder (link.getFullPathName()))
-                addFolder (link);
-            else
-                addFile (link);
-
+            addFolder (folderLinksToFollow.front());
+            folderLinksToFollow.pop_front();
             continue;
         }
 
         const auto current = foldersToSearch.front();
         foldersToSearch.pop_front();
 
-        // In name order, so that of two hard links to one file the same one is listed every time.
+        // In name order, so that of two links to one folder the same one is searched every time.
         auto entries = current.findChildFiles (juce::File::findFilesAndDirectories, false, "*", juce::File::FollowSymlinks::no);
         sortByPath (entries);
 
         for (const auto& entry : entries)
         {
-            if (entry.isSymbolicLink())
-                linksToFollow.push_back (entry);
-            else if (entry.isDirectory())
-                addFolder (entry);
-            else
-                addFile (entry);
+            if (platform::isFolder (entry.getFullPathName()))
+            {
+                if (entry.isSymbolicLink())
+                    folderLinksToFollow.push_back (entry);
+                else
+                    addFolder (entry);
+            }
+            // Names are tested by hand: the framework matches wildcards case-sensitively here.
+            else if (endsWithExtension (entry.getFileName().toLowerCase(), extensions))
+            {
+                audioFiles.add (entry);
+            }
         }
     }
 

@@ -18,8 +18,14 @@ InputListLines readInputListLines (const juce::String& listText, const juce::Fil
             continue;
 
         const auto file = workingFolder.getChildFile (path);
+        const auto fullPath = file.getFullPathName();
 
-        if (platform::isFile (file.getFullPathName()))
+        // A folder is no input but no mistake either: a dropped folder named like an audio file
+        // stands in the list after its files.
+        if (platform::isFolder (fullPath))
+            continue;
+
+        if (platform::isFile (fullPath))
             result.files.add (file);
         else
             result.notFound.add (path);

@@ -147,7 +147,7 @@ TEST_F (DroppedFilesTest, LinesAlreadyListedAreNotAddedAgain)
                path ("music/a.mp3"));
 }
 
-TEST_F (DroppedFilesTest, LinksLeadToEveryRealFileOnceAndTheSearchEnds)
+TEST_F (DroppedFilesTest, LinksLeadIntoEveryRealFolderOnceAndEveryNameInItIsListed)
 {
     struct Link
     {
@@ -168,8 +168,11 @@ TEST_F (DroppedFilesTest, LinksLeadToEveryRealFileOnceAndTheSearchEnds)
         { "one link to itself", { { "self", "." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
         { "a link to its parent", { { "sub/up", ".." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
         { "a chain of links back to itself", { { "l1", "l2" }, { "l2", "." } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
-        { "links to a folder and to files in the tree", { { "alias", "sub" }, { "B.wav", "A.WAV" }, { "C.wav", "A.WAV", true } }, "tree", { "tree/A.WAV", "tree/sub/b.wav" } },
+        { "links to a folder and to files in the tree", { { "alias", "sub" }, { "B.wav", "A.WAV" }, { "C.wav", "A.WAV", true } }, "tree", { "tree/A.WAV", "tree/B.wav", "tree/C.wav", "tree/sub/b.wav" } },
+        { "a hard link, and a link from a subfolder", { { "B.wav", "A.WAV", true }, { "sub/c.wav", "../A.WAV" } }, "tree", { "tree/A.WAV", "tree/B.wav", "tree/sub/b.wav", "tree/sub/c.wav" } },
+        { "a link that leads nowhere", { { "lost.wav", "gone.wav" } }, "tree", { "tree/A.WAV", "tree/lost.wav", "tree/sub/b.wav" } },
         { "a link out of the tree", { { "outside", "../other" } }, "tree", { "tree/A.WAV", "tree/outside/c.mp3", "tree/sub/b.wav" } },
+        { "two links to one folder out of the tree", { { "o1", "../other" }, { "sub/o2", "../../other" } }, "tree", { "tree/A.WAV", "tree/o1/c.mp3", "tree/sub/b.wav" } },
         { "a folder whose link leads to its parent", { { "sub/up", ".." } }, "tree/sub", { "tree/sub/b.wav", "tree/sub/up/A.WAV" } },
     };
 
@@ -199,23 +202,33 @@ TEST_F (DroppedFilesTest, LinksLeadToEveryRealFileOnceAndTheSearchEnds)
     }
 }
 
-TEST (InputListLines, BlankLinesArePassedOverAndEveryOtherLineNamesAFileOrNothing)
+TEST (InputListLines, BlankLinesAndFoldersArePassedOverAndEveryOtherLineNamesAFileOrNothing)
 {
     const testing_support::TemporaryFolder folder;
+    const juce::File homeFolder ("~/list test.flac");
 
-    for (auto* name : { "a.wav", "b.wav", "sub/c.mp3", "my music/d.flac" })
+    for (auto* name : { "a.wav", "b.wav", "sub/c.mp3", "my music/d.flac", "take.wav/inside.wav" })
         ASSERT_TRUE (folder.file (name).create()) << name;
+
+    ASSERT_TRUE (homeFolder.getChildFile ("e.wav").create());
+    ASSERT_EQ (::symlink (folder.file ("take.wav").getFullPathName().toRawUTF8(), folder.file ("linked.wav").getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (::symlink ("gone.wav", folder.file ("dangling.wav").getFullPathName().toRawUTF8()), 0);
 
     const auto path = [&folder] (const char* name)
     { return folder.file (name).getFullPathName(); };
 
     const auto read = readInputListLines ("  " + path ("a.wav") + "\n\t" + path ("b.wav") + "  \r\n\n   \n\r\n"
                                               + "sub/c.mp3\n" + path ("my music/d.flac") + "\n"
-                                              + path ("typo.wav") + "\n" + path ("sub") + "\n file://" + path ("a.wav") + " \n",
+                                              + path ("typo.wav") + "\n" + path ("sub") + "\n file://" + path ("a.wav") + " \n"
+                                              + path ("take.wav/inside.wav") + "\n  " + path ("take.wav") + " \r\n"
+                                              + "sub\n" + path ("linked.wav") + "\n~/list test.flac\n~/list test.flac/e.wav\n"
+                                              + path ("dangling.wav") + "\n~/nothing.wav",
                                           folder.get());
 
-    EXPECT_EQ (read.files, juce::Array<juce::File> ({ folder.file ("a.wav"), folder.file ("b.wav"), folder.file ("sub/c.mp3"), folder.file ("my music/d.flac") }));
-    EXPECT_EQ (read.notFound, lines ({ path ("typo.wav"), path ("sub"), "file://" + path ("a.wav") }));
+    EXPECT_EQ (read.files, juce::Array<juce::File> ({ folder.file ("a.wav"), folder.file ("b.wav"), folder.file ("sub/c.mp3"), folder.file ("my music/d.flac"),
+                                                      folder.file ("take.wav/inside.wav"), homeFolder.getChildFile ("e.wav") }));
+    EXPECT_EQ (read.notFound, lines ({ path ("typo.wav"), "file://" + path ("a.wav"), path ("dangling.wav"), "~/nothing.wav" }));
 
     EXPECT_TRUE (readInputListLines ({}, folder.get()).notFound.isEmpty());
+    EXPECT_TRUE (homeFolder.deleteRecursively());
 }
