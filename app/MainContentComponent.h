@@ -112,7 +112,7 @@ private:
     void chooseConverterPath();
     void copyLogToClipboard();
     void clearInputList();
-    void showConverterMissing();
+    void showConverterMissing (const juce::Result& unpacked);
     void showNothingChosen (const juce::String& group);
 
     [[nodiscard]] juce::Label* getLabelOfGroup (const juce::String& group) const noexcept;

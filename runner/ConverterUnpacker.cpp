@@ -148,17 +148,24 @@ juce::Result unpackConverterArchive (const void* archiveData, size_t archiveSize
     return result;
 }
 
-bool unpackConverter()
+juce::Result unpackConverterWithReason()
 {
     const auto resource = platform::findResource ("zip", 101);
 
     if (resource.data == nullptr || resource.size <= 0)
-        return false;
+        return juce::Result::fail ("there is no converter archive");
 
-    if (! platform::getConverterFolder().isUsable())
-        return false;
+    const auto folder = platform::getConverterFolder();
 
-    const auto result = unpackConverterArchive (resource.data, (size_t) resource.size, platform::getConverterFile());
+    if (! folder.isUsable())
+        return juce::Result::fail (folder.problem);
+
+    return unpackConverterArchive (resource.data, (size_t) resource.size, platform::getConverterFile());
+}
+
+bool unpackConverter()
+{
+    const auto result = unpackConverterWithReason();
 
     if (result.failed())
     {

@@ -444,18 +444,43 @@ TEST_F (ContentTest, AChineseWindowGivesItsOwnReasonsAndMessagesInChinese)
     EXPECT_EQ (logEditor().getText(), juce::String::fromUTF8 (u8"列表中没有选中任何一项 \"采样率\". 请在其中选择一项，然后再按“开始”。"));
 }
 
-TEST_F (ContentTest, StartWithoutConverterSaysWhereToGetOne)
+TEST_F (ContentTest, AConverterRemovedAfterStartUpIsUnpackedAgainAtStart)
 {
     const auto input = folder.file ("a.wav");
     ASSERT_TRUE (makeSine (input, 0.5));
     makeComponent();
     component->filesDropped ({ input.getFullPathName() }, 0, 0);
 
+    // A cleaner of the temporary folder took it.
+    const auto converter = platform::getConverterFile();
+    ASSERT_TRUE (converter.deleteFile());
+    convert();
+
+    EXPECT_TRUE (converter.existsAsFile());
+    EXPECT_EQ (logEditor().getText(), expectedLogOf (input, "Conversion successful") + "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_TRUE (probeAudio (getOutputFileFor (input)).ok);
+}
+
+TEST_F (ContentTest, AConverterThatCannotBeUnpackedAgainAtStartIsToldWithTheReason)
+{
+    const auto input = folder.file ("a.wav");
+    ASSERT_TRUE (makeSine (input, 0.5));
+    makeComponent();
+    component->filesDropped ({ input.getFullPathName() }, 0, 0);
+
+    // Gone, and its folder now one that others may write to, which is no place to run it from.
+    const juce::File temporary (juce::SystemStats::getEnvironmentVariable ("TMPDIR", {}));
     ASSERT_TRUE (platform::getConverterFile().deleteFile());
+    ASSERT_EQ (::chmod (temporary.getFullPathName().toRawUTF8(), 0770), 0);
+    const juce::ScopeGuard restore { [&temporary]
+                                     { ::chmod (temporary.getFullPathName().toRawUTF8(), 0700); } };
+
     click (Child::start);
 
     EXPECT_FALSE (component->isConversionRunning());
-    EXPECT_TRUE (logEditor().getText().startsWith ("ffmpeg file is not exists. \nYou can download FFMPEG from:\nhttps://")) << logEditor().getText();
+    EXPECT_EQ (logEditor().getText(), "ffmpeg file is not exists. \nYou can download FFMPEG from:\nhttps://ffmpeg.org/download.html\n\n"
+                                          + temporary.getFullPathName() + " can be written by other users");
+    EXPECT_TRUE (startButton().isEnabled()) << "the user may mend it and try again";
     EXPECT_FALSE (getOutputFileFor (input).getParentDirectory().exists());
 }
 
