@@ -25,7 +25,7 @@ constexpr int logTimerId = 0;
 constexpr int stopTimeoutMs = 2000;
 
 // A log refresh that took t ms is followed by none for logRefreshCostFactor * t ms.
-constexpr juce::uint32 logRefreshCostFactor = 40;
+constexpr double logRefreshCostFactor = 40;
 
 const juce::String converterDownloadAddress ("https://ffmpeg.org/download.html");
 
@@ -99,7 +99,7 @@ std::unique_ptr<juce::ComboBox> makeCombo (juce::Component& parent, juce::ComboB
 
 //==============================================================================
 MainContentComponent::MainContentComponent()
-    : safeThis (this)
+    : logRefreshPacing (logRefreshCostFactor), safeThis (this)
 {
     initSettingsFolder ("KIV" + juce::String::charToString (juce::File::getSeparatorChar()) + "Meltrow", {});
     const auto unpacked = unpackConverterWithReason();
@@ -524,16 +524,13 @@ void MainContentComponent::timerCallback (int timerID)
     if (timerID != logTimerId || ! logTextChanged)
         return;
 
-    // Each refresh costs time in proportion to the whole log, which JUCE's editor lays out
-    // again for every insertion. Refreshes come at most once in so many times their own cost,
-    // so that the window keeps answering however long the log grows.
-    if ((int) (nextLogRefreshMs - juce::Time::getMillisecondCounter()) > 0)
+    const auto started = LogRefreshPacing::now();
+
+    if (! logRefreshPacing.isDue (started))
         return;
 
-    const auto started = juce::Time::getMillisecondCounter();
     refreshLogEditor();
-    const auto finished = juce::Time::getMillisecondCounter();
-    nextLogRefreshMs = finished + (finished - started) * logRefreshCostFactor;
+    logRefreshPacing.refreshed (started, LogRefreshPacing::now());
 }
 
 void MainContentComponent::refreshLogEditor()
