@@ -150,17 +150,21 @@ juce::Result unpackConverterArchive (const void* archiveData, size_t archiveSize
 
 juce::Result unpackConverterWithReason()
 {
-    const auto resource = platform::findResource ("zip", 101);
-
-    if (resource.data == nullptr || resource.size <= 0)
-        return juce::Result::fail ("there is no converter archive");
-
     const auto folder = platform::getConverterFolder();
 
     if (! folder.isUsable())
         return juce::Result::fail (folder.problem);
 
-    return unpackConverterArchive (resource.data, (size_t) resource.size, platform::getConverterFile());
+    const auto resource = platform::findResource ("zip", 101);
+    auto result = juce::Result::fail ("there is no converter archive");
+
+    if (resource.data != nullptr && resource.size > 0)
+        result = unpackConverterArchive (resource.data, (size_t) resource.size, platform::getConverterFile());
+
+    if (result.failed())
+        return juce::Result::fail (juce::translate ("the converter could not be unpacked:") + " " + result.getErrorMessage());
+
+    return result;
 }
 
 bool unpackConverter()
