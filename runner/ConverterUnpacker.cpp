@@ -150,21 +150,21 @@ juce::Result unpackConverterArchive (const void* archiveData, size_t archiveSize
 
 juce::Result unpackConverterWithReason()
 {
-    const auto folder = platform::getConverterFolder();
-
-    if (! folder.isUsable())
-        return juce::Result::fail (folder.problem);
+    const auto failed = [] (const juce::String& reason)
+    { return juce::Result::fail (juce::translate ("the converter could not be unpacked:") + " " + reason); };
 
     const auto resource = platform::findResource ("zip", 101);
-    auto result = juce::Result::fail ("there is no converter archive");
 
-    if (resource.data != nullptr && resource.size > 0)
-        result = unpackConverterArchive (resource.data, (size_t) resource.size, platform::getConverterFile());
+    if (resource.data == nullptr || resource.size <= 0)
+        return failed ("there is no converter archive");
 
-    if (result.failed())
-        return juce::Result::fail (juce::translate ("the converter could not be unpacked:") + " " + result.getErrorMessage());
+    if (const auto folder = platform::getConverterFolder(); ! folder.isUsable())
+        return juce::Result::fail (folder.problem);
 
-    return result;
+    if (const auto result = unpackConverterArchive (resource.data, (size_t) resource.size, platform::getConverterFile()); result.failed())
+        return failed (result.getErrorMessage());
+
+    return juce::Result::ok();
 }
 
 bool unpackConverter()
