@@ -25,7 +25,7 @@ constexpr int logTimerId = 0;
 constexpr int stopTimeoutMs = 2000;
 
 // A log refresh that took t ms is followed by none for logRefreshCostFactor * t ms.
-constexpr juce::uint32 logRefreshCostFactor = 40;
+constexpr double logRefreshCostFactor = 40;
 
 const juce::String converterDownloadAddress ("https://ffmpeg.org/download.html");
 
@@ -99,10 +99,10 @@ std::unique_ptr<juce::ComboBox> makeCombo (juce::Component& parent, juce::ComboB
 
 //==============================================================================
 MainContentComponent::MainContentComponent()
-    : safeThis (this)
+    : logRefreshPacing (logRefreshCostFactor), safeThis (this)
 {
     initSettingsFolder ("KIV" + juce::String::charToString (juce::File::getSeparatorChar()) + "Meltrow", {});
-    const auto converterUnpacked = unpackConverter();
+    const auto unpacked = unpackConverterWithReason();
 
     startButton = makeTextButton (*this, *this, "Start", juce::Colour (0xff5bc4fd));
     logEditor = makeEditor (*this, clipboard, { true, false, true, false });
@@ -142,7 +142,7 @@ MainContentComponent::MainContentComponent()
 
     const auto converter = platform::getConverterFile();
     ffmpegPathEditor->setText (converter.getFullPathName(), true);
-    const auto converterMissing = ! converterUnpacked || ! platform::pathExists (converter.getFullPathName());
+    const auto converterMissing = unpacked.failed() || ! platform::pathExists (converter.getFullPathName());
 
     if (converterMissing)
         startButton->setEnabled (false);
@@ -156,7 +156,7 @@ MainContentComponent::MainContentComponent()
     // A disabled Start alone would not tell the user why. Only now: text the log editor holds
     // before its font is set keeps the small default font.
     if (converterMissing)
-        showConverterMissing();
+        showConverterMissing (unpacked);
 
     setSize (800, 650);
 
@@ -302,8 +302,17 @@ void MainContentComponent::startConversion()
 {
     if (! platform::pathExists (ffmpegPathEditor->getText()))
     {
-        showConverterMissing();
-        return;
+        // Something (a cleaner of the temporary folder) took it away since start-up: it is
+        // unpacked again, as then. Another instance may be doing the same: each unpacks aside and
+        // renames into place, so the converter there is always whole.
+        const auto isCarriedConverter = ffmpegPathEditor->getText() == ffmpegHelper.getFfmpegPath();
+        const auto unpacked = isCarriedConverter ? unpackConverterWithReason() : juce::Result::ok();
+
+        if (! isCarriedConverter || unpacked.failed() || ! platform::pathExists (ffmpegPathEditor->getText()))
+        {
+            showConverterMissing (unpacked);
+            return;
+        }
     }
 
     // Checked before anything changes, so that a list without a choice starts nothing.
@@ -350,14 +359,13 @@ void MainContentComponent::stopRunnerConversion()
     ffmpegHelper.stopRunner (stopTimeoutMs);
 }
 
-void MainContentComponent::showConverterMissing()
+void MainContentComponent::showConverterMissing (const juce::Result& unpacked)
 {
     auto message = juce::translate ("ffmpeg file is not exists. \nYou can download FFMPEG from:\n" + converterDownloadAddress);
-    const auto problem = platform::getConverterFolder().problem;
 
-    if (problem.isNotEmpty())
+    if (unpacked.failed())
         message << "\n\n"
-                << problem;
+                << unpacked.getErrorMessage();
 
     logEditor->setText (message, true);
 }
@@ -516,16 +524,13 @@ void MainContentComponent::timerCallback (int timerID)
     if (timerID != logTimerId || ! logTextChanged)
         return;
 
-    // Each refresh costs time in proportion to the whole log, which JUCE's editor lays out
-    // again for every insertion. Refreshes come at most once in so many times their own cost,
-    // so that the window keeps answering however long the log grows.
-    if ((int) (nextLogRefreshMs - juce::Time::getMillisecondCounter()) > 0)
+    const auto started = LogRefreshPacing::now();
+
+    if (! logRefreshPacing.isDue (started))
         return;
 
-    const auto started = juce::Time::getMillisecondCounter();
     refreshLogEditor();
-    const auto finished = juce::Time::getMillisecondCounter();
-    nextLogRefreshMs = finished + (finished - started) * logRefreshCostFactor;
+    logRefreshPacing.refreshed (started, LogRefreshPacing::now());
 }
 
 void MainContentComponent::refreshLogEditor()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ClipboardTextEditor.h"
+#include "app/LogRefreshPacing.h"
 #include "app/OptionsDocument.h"
 #include "platform/ChildProcess.h"
 #include "platform/TextClipboard.h"
@@ -112,7 +113,7 @@ private:
     void chooseConverterPath();
     void copyLogToClipboard();
     void clearInputList();
-    void showConverterMissing();
+    void showConverterMissing (const juce::Result& unpacked);
     void showNothingChosen (const juce::String& group);
 
     [[nodiscard]] juce::Label* getLabelOfGroup (const juce::String& group) const noexcept;
@@ -132,7 +133,7 @@ private:
     bool logTextReplaced = false; // under logLock: changed other than by extending it
     size_t logBytesTaken = 0; // under logLock: how much of logText the refresh has taken
     int logLengthShown = 0; // message thread: how many characters of the log the editor shows
-    juce::uint32 nextLogRefreshMs = 0; // message thread: no refresh before then
+    LogRefreshPacing logRefreshPacing; // message thread
     std::atomic<bool> someFilesNotConverted { false };
 
     // UTF-8. It grows in place: extending it never copies what it holds, as a juce::String,

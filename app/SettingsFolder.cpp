@@ -1,6 +1,8 @@
 #include "app/SettingsFolder.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 
 namespace
 {
@@ -21,6 +23,44 @@ juce::File getSettingsFile (const juce::String& name)
 
     // The folder path ends with a separator; getChildFile joins without doubling it.
     return juce::File (folder).getChildFile (name);
+}
+
+// As many links in a row as the system itself follows before it calls it a loop.
+constexpr int maxLinksFollowed = 40;
+
+/** Where a write of the file really goes: through a symbolic link, or a chain of them, to the
+    file at its end (which need not exist yet), so that a link into a dotfiles folder stays a
+    link. A relative target counts from the link's own folder, as the system reads it. Nothing
+    when the links go round in a circle, or lead into a folder that does not exist: one that is
+    missing may be on a drive that is not mounted now.
+*/
+std::optional<juce::File> findWriteTarget (const juce::File& file)
+{
+    namespace fs = std::filesystem;
+    fs::path path (file.getFullPathName().toStdString());
+
+    for (int i = 0; i <= maxLinksFollowed; ++i)
+    {
+        std::error_code error;
+
+        if (! fs::is_symlink (fs::symlink_status (path, error)))
+            return juce::File (juce::String (path.string()));
+
+        const auto target = fs::read_symlink (path, error);
+
+        if (error)
+            return std::nullopt;
+
+        const auto joined = target.is_absolute() ? target : path.parent_path() / target;
+        const auto folder = fs::canonical (joined.parent_path(), error);
+
+        if (error)
+            return std::nullopt;
+
+        path = folder / joined.filename();
+    }
+
+    return std::nullopt;
 }
 
 } // namespace
@@ -65,20 +105,22 @@ int readSettingsFile (const juce::String& name, void* buffer, int size)
 
 bool writeSettingsFile (const juce::String& name, const void* data, int size)
 {
-    const auto file = getSettingsFile (name);
+    const auto link = getSettingsFile (name);
 
-    if (file == juce::File() || size < 0 || (size > 0 && data == nullptr))
+    if (link == juce::File() || size < 0 || (size > 0 && data == nullptr))
         return false;
+
+    const auto target = findWriteTarget (link);
 
     // Whatever put a folder there keeps it: the write fails, as writing to a folder does.
-    if (file.isDirectory())
+    if (! target.has_value() || target->isDirectory())
         return false;
 
-    if (! file.existsAsFile())
-        file.create();
+    const auto& file = *target;
 
-    if (size == 0)
-        return file.deleteFile() && file.create();
+    // The settings folder may have gone while the program ran.
+    if (! file.getParentDirectory().createDirectory())
+        return false;
 
     // Like File::replaceWithData (a hidden file beside the target, then renamed over it), but
     // the rename only happens once every byte is known to be on disk: a failed or short write
@@ -88,7 +130,7 @@ bool writeSettingsFile (const juce::String& name, const void* data, int size)
     {
         juce::FileOutputStream output (temporary.getFile());
 
-        if (! output.openedOk() || ! output.write (data, (size_t) size))
+        if (! output.openedOk() || (size > 0 && ! output.write (data, (size_t) size)))
             return false;
 
         output.flush();
@@ -99,6 +141,13 @@ bool writeSettingsFile (const juce::String& name, const void* data, int size)
 
     if (temporary.getFile().getSize() != (juce::int64) size)
         return false;
+
+    // The file keeps who may read it (a private dotfile stays private).
+    std::error_code error;
+    const auto oldPermissions = std::filesystem::status (file.getFullPathName().toStdString(), error).permissions();
+
+    if (! error)
+        std::filesystem::permissions (temporary.getFile().getFullPathName().toStdString(), oldPermissions, error);
 
     // One rename, which replaces a file in one step and refuses a folder that has come meanwhile
     // (the framework's own overwrite deletes whatever is there first, a folder too).

@@ -14,7 +14,9 @@ int readSettingsFile (const juce::String& name, void* buffer, int size);
 
 /** Replaces a file of the settings folder with size bytes of data (written aside, then moved
     into place only once every byte is on disk, so neither a reader nor a failed write ever leaves
-    half a file). Makes the folder again when it has gone. True when it worked.
+    half a file). Makes the folder again when it has gone. A symbolic link in the file's place
+    stays: the file it leads to (through a chain of links too) is replaced, keeping its mode;
+    false when the links go round in a circle or lead into a missing folder. True when it worked.
 */
 bool writeSettingsFile (const juce::String& name, const void* data, int size);
 

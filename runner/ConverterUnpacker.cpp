@@ -148,17 +148,28 @@ juce::Result unpackConverterArchive (const void* archiveData, size_t archiveSize
     return result;
 }
 
-bool unpackConverter()
+juce::Result unpackConverterWithReason()
 {
+    const auto failed = [] (const juce::String& reason)
+    { return juce::Result::fail (juce::translate ("the converter could not be unpacked:") + " " + reason); };
+
     const auto resource = platform::findResource ("zip", 101);
 
     if (resource.data == nullptr || resource.size <= 0)
-        return false;
+        return failed ("there is no converter archive");
 
-    if (! platform::getConverterFolder().isUsable())
-        return false;
+    if (const auto folder = platform::getConverterFolder(); ! folder.isUsable())
+        return juce::Result::fail (folder.problem);
 
-    const auto result = unpackConverterArchive (resource.data, (size_t) resource.size, platform::getConverterFile());
+    if (const auto result = unpackConverterArchive (resource.data, (size_t) resource.size, platform::getConverterFile()); result.failed())
+        return failed (result.getErrorMessage());
+
+    return juce::Result::ok();
+}
+
+bool unpackConverter()
+{
+    const auto result = unpackConverterWithReason();
 
     if (result.failed())
     {

@@ -10,5 +10,10 @@
 */
 bool unpackConverter();
 
+/** unpackConverter, telling why it failed: the converter folder's problem, in the user's
+    language, or what went wrong with the unpacking itself.
+*/
+juce::Result unpackConverterWithReason();
+
 /** The same, from given archive bytes into the given program file; for unpackConverter and tests. */
 juce::Result unpackConverterArchive (const void* archiveData, size_t archiveSize, const juce::File& target);

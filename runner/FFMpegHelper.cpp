@@ -101,6 +101,10 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
     // Every line tagged with its level, so that an error is told from a remark.
     item.arguments.add (ffmpegPath);
     item.arguments.addArray (ConverterLine::getTaggingOptions());
+
+    // The partial file the converter writes is ours and made before it starts: without leave to
+    // write over it, the converter would ask "Overwrite? [y/N]" and give up.
+    item.arguments.add ("-y");
     addWords (item.arguments, preInputOptions);
     item.arguments.add ("-i");
     item.arguments.add (pathArgument (inputPath));

@@ -62,6 +62,7 @@ const Entry addedEntries[] = {
     { "Choose an entry there and press Start again.", { u8"Choose an entry there and press Start again.", u8"请在其中选择一项，然后再按“开始”。", u8"請在其中選擇一項，然後再按「開始」。" } },
     { "stopped", { u8"stopped", u8"已停止", u8"已停止" } },
     { "the converter could not be started", { u8"the converter could not be started", u8"无法启动转换程序", u8"無法啟動轉換程式" } },
+    { "the converter could not be unpacked:", { u8"the converter could not be unpacked:", u8"无法解压转换器:", u8"無法解壓轉換器:" } },
     { "the converter was ended by a signal", { u8"the converter was ended by a signal", u8"转换程序被信号终止", u8"轉換程式被訊號終止" } },
     { "the converter ended with exit code", { u8"the converter ended with exit code", u8"转换程序结束，退出码", u8"轉換程式結束，結束代碼" } },
     { "the result is not a WAV file", { u8"the result is not a WAV file", u8"结果不是 WAV 文件", u8"結果不是 WAV 檔案" } },

@@ -4,6 +4,7 @@
 #include "platform/TempFolder.h"
 #include "runner/FFMpegHelper.h"
 
+#include <optional>
 #include <regex>
 
 #include <sys/stat.h>
@@ -444,19 +445,82 @@ TEST_F (ContentTest, AChineseWindowGivesItsOwnReasonsAndMessagesInChinese)
     EXPECT_EQ (logEditor().getText(), juce::String::fromUTF8 (u8"列表中没有选中任何一项 \"采样率\". 请在其中选择一项，然后再按“开始”。"));
 }
 
-TEST_F (ContentTest, StartWithoutConverterSaysWhereToGetOne)
+TEST_F (ContentTest, AConverterRemovedAfterStartUpIsUnpackedAgainAtStart)
 {
     const auto input = folder.file ("a.wav");
     ASSERT_TRUE (makeSine (input, 0.5));
     makeComponent();
     component->filesDropped ({ input.getFullPathName() }, 0, 0);
 
-    ASSERT_TRUE (platform::getConverterFile().deleteFile());
-    click (Child::start);
+    // A cleaner of the temporary folder took it.
+    const auto converter = platform::getConverterFile();
+    ASSERT_TRUE (converter.deleteFile());
+    convert();
 
-    EXPECT_FALSE (component->isConversionRunning());
-    EXPECT_TRUE (logEditor().getText().startsWith ("ffmpeg file is not exists. \nYou can download FFMPEG from:\nhttps://")) << logEditor().getText();
-    EXPECT_FALSE (getOutputFileFor (input).getParentDirectory().exists());
+    EXPECT_TRUE (converter.existsAsFile());
+    EXPECT_EQ (logEditor().getText(), expectedLogOf (input, "Conversion successful") + "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_TRUE (probeAudio (getOutputFileFor (input)).ok);
+}
+
+TEST_F (ContentTest, AConverterThatCannotBeUnpackedAgainAtStartIsToldWithTheReason)
+{
+    const auto input = folder.file ("a.wav");
+    ASSERT_TRUE (makeSine (input, 0.5));
+    const juce::File temporary (juce::SystemStats::getEnvironmentVariable ("TMPDIR", {}));
+    const auto converter = platform::getConverterFile();
+    const juce::String downloadAdvice ("ffmpeg file is not exists. \nYou can download FFMPEG from:\nhttps://ffmpeg.org/download.html\n\n");
+
+    struct Case
+    {
+        const char* what;
+        bool othersMayWrite; // the folder is then no place to run a program from
+        bool diskFull;
+        juce::String reason; // what the log must tell after the advice
+    };
+
+    const Case cases[] {
+        { "a folder that others may write to", true, false, temporary.getFullPathName() + " can be written by other users" },
+        { "a disk that takes no more bytes", false, true, "the converter could not be unpacked: cannot write " + temporary.getFullPathName() + "/.ffmpeg-" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        makeComponent();
+        component->filesDropped ({ input.getFullPathName() }, 0, 0);
+
+        // A cleaner of the temporary folder took it, and it cannot come back now.
+        ASSERT_TRUE (converter.deleteFile());
+
+        {
+            std::optional<testing_support::FileSizeLimit> limit;
+
+            if (c.diskFull)
+                limit.emplace (1000);
+
+            if (c.othersMayWrite)
+            {
+                ASSERT_EQ (::chmod (temporary.getFullPathName().toRawUTF8(), 0770), 0);
+            }
+
+            click (Child::start);
+            ::chmod (temporary.getFullPathName().toRawUTF8(), 0700);
+        }
+
+        EXPECT_FALSE (component->isConversionRunning());
+        EXPECT_TRUE (logEditor().getText().startsWith (downloadAdvice + c.reason)) << logEditor().getText();
+        EXPECT_TRUE (startButton().isEnabled()) << "the user may mend it and try again";
+        EXPECT_FALSE (getOutputFileFor (input).getParentDirectory().exists());
+        EXPECT_FALSE (converter.exists());
+        EXPECT_EQ (temporary.getNumberOfChildFiles (juce::File::findFiles | juce::File::ignoreHiddenFiles, "*"),
+                   temporary.getNumberOfChildFiles (juce::File::findFiles, "*"))
+            << "no half-written converter is left";
+
+        // Put right, the next Start unpacks it and converts.
+        convert();
+        EXPECT_TRUE (probeAudio (getOutputFileFor (input)).ok);
+        ASSERT_TRUE (getOutputFileFor (input).getParentDirectory().deleteRecursively());
+    }
 }
 
 TEST_F (ContentTest, CopyOutputLogPutsTheLogOnTheClipboard)

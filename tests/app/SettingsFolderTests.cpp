@@ -5,8 +5,12 @@
 
 #include <array>
 #include <csignal>
+#include <utility>
+#include <vector>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testing_support::SettingsHome;
 
@@ -150,4 +154,88 @@ TEST (SettingsFolder, AFolderInTheFilesPlaceStaysAndTheWriteFails)
     }
 
     EXPECT_EQ (home.getSettingsFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 1);
+}
+
+TEST (SettingsFolder, AWriteThroughLinksGoesToTheFileAtTheirEndAndTheLinksStay)
+{
+    struct Case
+    {
+        const char* name;
+        const char* documentsLink; // Documents as a link to this folder of the home, when given
+        std::vector<std::pair<const char*, const char*>> links; // (link, its target), the first one config.json's
+        const char* target; // where the text must land, from the home; nullptr: nowhere
+    };
+
+    const Case cases[] {
+        { "absolute", nullptr, { { "Documents/KIV/Meltrow/config.json", "@/dotfiles/config.json" } }, "dotfiles/config.json" },
+        { "relative", nullptr, { { "Documents/KIV/Meltrow/config.json", "../../../dotfiles/config.json" } }, "dotfiles/config.json" },
+        // ".." counts from the real folder the link is in, as the system reads it.
+        { "relative in a linked folder", "data/docs", { { "Documents/KIV/Meltrow/config.json", "../../../dotfiles/config.json" } }, "data/dotfiles/config.json" },
+        { "chain", nullptr, { { "Documents/KIV/Meltrow/config.json", "@/links/middle.json" }, { "links/middle.json", "../dotfiles/config.json" } }, "dotfiles/config.json" },
+        { "dangling", nullptr, { { "Documents/KIV/Meltrow/config.json", "../../../dotfiles/new.json" } }, "dotfiles/new.json" },
+        { "into a missing folder", nullptr, { { "Documents/KIV/Meltrow/config.json", "../../../unmounted/config.json" } }, nullptr },
+        { "loop", nullptr, { { "Documents/KIV/Meltrow/config.json", "other.json" }, { "Documents/KIV/Meltrow/other.json", "config.json" } }, nullptr },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        SettingsHome home;
+        const auto homePath = home.getHome().getFullPathName();
+        ASSERT_TRUE (home.getHome().getChildFile ("dotfiles").createDirectory());
+        ASSERT_TRUE (home.getHome().getChildFile ("links").createDirectory());
+
+        if (c.documentsLink != nullptr)
+        {
+            ASSERT_TRUE (home.getHome().getChildFile (c.documentsLink).createDirectory());
+            ASSERT_TRUE (home.getHome().getChildFile (c.documentsLink).getSiblingFile ("dotfiles").createDirectory());
+            ASSERT_TRUE (home.getHome().getChildFile (c.documentsLink).createSymbolicLink (home.getHome().getChildFile ("Documents"), false));
+        }
+
+        home.prepare();
+
+        for (const auto& [link, target] : c.links)
+        {
+            const auto targetText = juce::String (target).replace ("@", homePath);
+            ASSERT_EQ (::symlink (targetText.toRawUTF8(), home.getHome().getChildFile (link).getFullPathName().toRawUTF8()), 0);
+        }
+
+        const auto targetFile = c.target != nullptr ? home.getHome().getChildFile (c.target) : juce::File();
+
+        if (targetFile.getParentDirectory().isDirectory() && juce::String (c.name) != "dangling")
+        {
+            ASSERT_TRUE (targetFile.replaceWithText ("old choices"));
+            ASSERT_EQ (::chmod (targetFile.getFullPathName().toRawUTF8(), 0600), 0);
+        }
+
+        const std::string text = R"({"new":"choices"})";
+        EXPECT_EQ (writeSettingsFile ("config.json", text.data(), (int) text.size()), c.target != nullptr);
+
+        EXPECT_TRUE (home.getConfigFile().isSymbolicLink()) << "the link stays a link";
+
+        if (c.target != nullptr)
+        {
+            EXPECT_EQ (targetFile.loadFileAsString().toStdString(), text);
+            EXPECT_EQ (home.getConfigFile().loadFileAsString().toStdString(), text) << "read through the link, too";
+            EXPECT_EQ (readSettingsFile ("config.json", nullptr, -1), (int) text.size());
+
+            struct stat info
+            {
+            };
+            ASSERT_EQ (::stat (targetFile.getFullPathName().toRawUTF8(), &info), 0);
+
+            if (juce::String (c.name) != "dangling")
+            {
+                EXPECT_EQ (info.st_mode & 0777, 0600u) << "the file keeps who may read it";
+            }
+
+            // Nothing left beside the target but what was there.
+            EXPECT_EQ (targetFile.getParentDirectory().getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 1);
+        }
+        else
+        {
+            EXPECT_EQ (home.getSettingsFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), (int) c.links.size());
+            EXPECT_FALSE (home.getHome().getChildFile ("unmounted").exists()) << "no folder is made at the end of a link";
+        }
+    }
 }

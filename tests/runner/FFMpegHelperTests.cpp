@@ -80,7 +80,7 @@ TEST_F (FFMpegHelperTest, ConvertsEveryItemAndReportsItInOrder)
     const auto q = juce::String ("\"");
     EXPECT_EQ (item.commandLine, q + helper.getFfmpegPath() + q + "  -i " + q + first.getFullPathName() + q + " " + outputOptions
                                      + " " + q + outputFor (first).getFullPathName() + q + " -y");
-    EXPECT_EQ (item.arguments, juce::StringArray (helper.getFfmpegPath(), "-loglevel", "level+info", "-i", first.getFullPathName(),
+    EXPECT_EQ (item.arguments, juce::StringArray (helper.getFfmpegPath(), "-loglevel", "level+info", "-y", "-i", first.getFullPathName(),
                                                   "-ac", "1", "-acodec", "pcm_s16le", "-ar", "44100",
                                                   partialFileOf (outputFor (first)).getFullPathName(), "-y"));
     EXPECT_EQ (helper.getFfmpegPath(), platform::getConverterFile().getFullPathName());
@@ -125,6 +125,31 @@ TEST_F (FFMpegHelperTest, ARelativeNameBeginningWithADashIsAPathNotAnOption)
     const auto end = recorder.log.named ("end item").front().progress;
     EXPECT_TRUE (end.converted) << end.failureReason;
     EXPECT_EQ (testing_support::probeAudio (temp.file ("-an.wav")).channels, 1);
+}
+
+TEST_F (FFMpegHelperTest, TheConverterWritesItsPartialFileWhateverTheTrailingOptions)
+{
+    // The partial file exists before the converter starts; without "-y" of our own it would ask
+    // "Overwrite? [y/N]" and give up.
+    const juce::StringArray trailingOptions { "", "-y", "-map_metadata -1" };
+
+    for (int i = 0; i < trailingOptions.size(); ++i)
+    {
+        const auto input = makeInput ("tone" + juce::String (i) + ".flac", 0.5);
+        helper.addItem (input.getFullPathName(), outputFor (input).getFullPathName(), {}, outputOptions, trailingOptions[i], true);
+    }
+
+    runToEnd();
+
+    const auto ends = recorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), (size_t) trailingOptions.size());
+
+    for (int i = 0; i < trailingOptions.size(); ++i)
+    {
+        SCOPED_TRACE ("trailing options \"" + trailingOptions[i] + "\"");
+        EXPECT_TRUE (ends[(size_t) i].progress.converted) << ends[(size_t) i].progress.failureReason;
+        EXPECT_TRUE (isPlainWav (temp.file ("KIV_Wav/tone" + juce::String (i) + ".wav")));
+    }
 }
 
 TEST_F (FFMpegHelperTest, ReportsRisingTimeDuringALongConversion)
