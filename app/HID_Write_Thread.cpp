@@ -149,17 +149,14 @@ void HID_Write_Thread::run()
         owner->postNotConvertedAlert();
 }
 
-bool HID_Write_Thread::callOnOwnerLocked (const std::function<void (MainContentComponent&)>& call)
+void HID_Write_Thread::callOnOwnerLocked (const std::function<void (MainContentComponent&)>& call)
 {
     // The owner's widgets belong to the message thread. The lock is given up when this thread
     // is asked to exit, so that an owner waiting for it on the message thread is never blocked.
     const juce::MessageManagerLock messageManagerLock (this);
 
-    if (! messageManagerLock.lockWasGained())
-        return false;
-
-    call (*owner);
-    return true;
+    if (messageManagerLock.lockWasGained())
+        call (*owner);
 }
 
 void HID_Write_Thread::clearLogEditor()

@@ -75,10 +75,10 @@ private:
     /** A stop was requested or the thread was asked to exit. */
     [[nodiscard]] bool shouldEnd() const;
 
-    /** Calls on the owner under the message manager's lock; false, without the call, when this
-        thread was asked to exit before it got the lock.
+    /** Calls on the owner under the message manager's lock; not at all when this thread was
+        asked to exit before it got the lock.
     */
-    bool callOnOwnerLocked (const std::function<void (MainContentComponent&)>& call);
+    void callOnOwnerLocked (const std::function<void (MainContentComponent&)>& call);
     void clearLogEditor();
     [[nodiscard]] juce::String readOutputOptions();
     [[nodiscard]] Outcome convert (const juce::String& input, const OutputPaths& paths,
