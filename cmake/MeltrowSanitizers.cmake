@@ -4,7 +4,7 @@
 # test under ctest fails on it. GCC leaves float-to-int overflow out of "undefined".
 #
 # -DMELTROW_SANITIZE_THREAD=ON builds with ThreadSanitizer instead; it cannot be combined with
-# AddressSanitizer. A report ends the program with a failure as well (halt_on_error).
+# AddressSanitizer. In the test programs its first report ends them too (their default options).
 if (MELTROW_SANITIZE AND MELTROW_SANITIZE_THREAD)
     message (FATAL_ERROR "MELTROW_SANITIZE and MELTROW_SANITIZE_THREAD cannot be combined")
 endif()
