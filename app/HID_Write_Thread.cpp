@@ -149,18 +149,29 @@ void HID_Write_Thread::run()
         owner->postNotConvertedAlert();
 }
 
+void HID_Write_Thread::callOnOwnerLocked (const std::function<void (MainContentComponent&)>& call)
+{
+    // The owner's widgets belong to the message thread. The lock is given up when this thread
+    // is asked to exit, so that an owner waiting for it on the message thread is never blocked.
+    const juce::MessageManagerLock messageManagerLock (this);
+
+    if (messageManagerLock.lockWasGained())
+        call (*owner);
+}
+
+void HID_Write_Thread::clearLogEditor()
+{
+    // Under the lock that the converter's lines are shown under, before the first of them: a
+    // clear posted to the message thread could come after them on a slow machine, wiping them.
+    callOnOwnerLocked ([] (MainContentComponent& component)
+                       { component.clearLogEditor(); });
+}
+
 juce::String HID_Write_Thread::readOutputOptions()
 {
     juce::String optionString;
-
-    {
-        // The option lists belong to the message thread. Given up when this thread is asked to
-        // exit, so that an owner waiting for it on the message thread is never blocked by it.
-        const juce::MessageManagerLock messageManagerLock (this);
-
-        if (messageManagerLock.lockWasGained())
-            optionString = owner->buildOptionString();
-    }
+    callOnOwnerLocked ([&optionString] (MainContentComponent& component)
+                       { optionString = component.buildOptionString(); });
 
     juce::StringArray pieces;
     pieces.addTokens (optionString, "#", "");
@@ -172,7 +183,7 @@ HID_Write_Thread::Outcome HID_Write_Thread::convert (const juce::String& input, 
 {
     const WorkerJob job { input, paths.temporary.getFullPathName(), outputOptions, {}, "-y -v info" };
 
-    owner->postClearLog();
+    clearLogEditor();
 
     // A stop that came since the last input must not be missed by this start. Both ways of
     // stopping raise our own request (stopRequested, or the thread's exit request) before the

@@ -5,6 +5,7 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <functional>
 
 class MainContentComponent;
 
@@ -74,6 +75,11 @@ private:
     /** A stop was requested or the thread was asked to exit. */
     [[nodiscard]] bool shouldEnd() const;
 
+    /** Calls on the owner under the message manager's lock; not at all when this thread was
+        asked to exit before it got the lock.
+    */
+    void callOnOwnerLocked (const std::function<void (MainContentComponent&)>& call);
+    void clearLogEditor();
     [[nodiscard]] juce::String readOutputOptions();
     [[nodiscard]] Outcome convert (const juce::String& input, const OutputPaths& paths,
                                    const juce::String& outputOptions, int index, int total);

@@ -96,6 +96,9 @@ public:
     void postClearLog();
     void postNotConvertedAlert();
 
+    /** Empties the log editor now. Message thread, or under the message manager's lock. */
+    void clearLogEditor();
+
     platform::ChildProcess workerProcess;
     std::atomic<bool> workerStopRequested { false };
 
@@ -127,7 +130,6 @@ private:
     void showProgressText (const juce::String& text);
     void showNotConvertedAlert();
     void appendLogText (const juce::String& text);
-    void clearLogEditor();
 
     std::atomic<bool> logTextChanged { false };
     bool logTextReplaced = false; // under logLock: changed other than by extending it

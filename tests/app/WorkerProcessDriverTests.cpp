@@ -18,7 +18,10 @@ struct RecordingEditor : public juce::TextEditor
     juce::StringArray shown;
 };
 
-/** Follows a shell that prints the given text the way the converter would. */
+/** Follows a shell that prints the given text the way the converter would. The shell gets the
+    path of a file as $1 that holds every progress text the driver has posted so far, so that it
+    can wait for the driver (waitForProgress) instead of for a time.
+*/
 struct DriverRun
 {
     explicit DriverRun (const juce::String& shellCommand)
@@ -27,12 +30,23 @@ struct DriverRun
         editor.setMultiLine (true);
         editor.setSize (600, 400);
 
-        EXPECT_TRUE (child.start ({ "/bin/sh", "-c", shellCommand }));
+        EXPECT_TRUE (child.start ({ "/bin/sh", "-c", shellCommand, "sh", progressFile.getFile().getFullPathName() }));
         WorkerProcessDriver driver (child, stopRequested, editor, [this] (const juce::String& text)
-                                    { progressTexts.add (text); });
+                                    {
+                                        progressTexts.add (text);
+                                        progressFile.getFile().appendText (text + "\n"); });
         exitedCleanly = driver.run ("/music/in.mp3", 1, 1);
     }
 
+    /** Shell text that waits, at most 30 s, until the driver has posted a progress text holding
+        the given one.
+    */
+    static juce::String waitForProgress (const juce::String& text)
+    {
+        return "i=0; until grep -qsF '" + text + "' \"$1\" || [ $i -ge 3000 ]; do sleep 0.01; i=$((i+1)); done;";
+    }
+
+    juce::TemporaryFile progressFile;
     platform::ChildProcess child;
     std::atomic<bool> stopRequested { false };
     RecordingEditor editor;
@@ -44,10 +58,11 @@ struct DriverRun
 
 TEST (WorkerProcessDriver, ALineLongerThanTheRingDoesNotBlockTheLinesAfterIt)
 {
-    // The pauses keep the child running while its lines are read: what is left when it ends is
-    // shown unread.
-    const DriverRun run ("head -c 3000 /dev/zero | tr '\\0' x; printf '\\n  Duration: 00:00:10.00, start: 0\\n'; sleep 0.5;"
-                         "printf 'size=1kB time=00:00:05.00 bitrate=1kbits/s speed=1x\\r'; sleep 0.5; printf 'tail'");
+    // The child runs until its report was taken as a line: what is left when it ends is shown
+    // unread. A ring blocked by the long line would never deliver the report.
+    const DriverRun run ("head -c 3000 /dev/zero | tr '\\0' x; printf '\\n  Duration: 00:00:10.00, start: 0\\n';"
+                         "printf 'size=1kB time=00:00:05.00 bitrate=1kbits/s speed=1x\\r';"
+                         + DriverRun::waitForProgress ("@50.0%") + "printf 'tail'");
 
     EXPECT_TRUE (run.exitedCleanly);
     EXPECT_EQ (run.progressTexts, juce::StringArray ({ "Converting:/music/in.mp3 1/1", "Converting:/music/in.mp3@50.0% 1/1" }));

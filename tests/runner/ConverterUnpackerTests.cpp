@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -160,12 +161,19 @@ TEST (ConverterUnpacker, ReplacesACopyThatIsRunningWhileOthersKeepStartingIt)
     const auto target = temp.file ("ffmpeg");
     ASSERT_TRUE (unpackInto (target).wasOk());
 
-    // One instance converts with the old copy all the time, reading at the input's own pace.
+    // One instance converts with the old copy all the time: its input is a pipe that ends only
+    // once every unpack is done. Raw samples, so that it needs no header to begin.
     const testing_support::TemporaryFolder inputs;
-    const auto input = inputs.file ("tone.wav");
-    ASSERT_TRUE (testing_support::makeSine (input, 3.0));
+    const auto input = inputs.file ("samples");
+    ASSERT_EQ (::mkfifo (input.getFullPathName().toRawUTF8(), 0600), 0);
+    const auto writer = ::open (input.getFullPathName().toRawUTF8(), O_RDWR | O_CLOEXEC); // never waits for a reader
+    ASSERT_GE (writer, 0);
+    const std::vector<char> silence (8000, 0);
+    ASSERT_EQ (::write (writer, silence.data(), silence.size()), (ssize_t) silence.size());
+
     platform::ChildProcess converting;
-    ASSERT_TRUE (converting.start ({ target.getFullPathName(), "-v", "error", "-re", "-i", input.getFullPathName(), "-f", "wav", "-y", "/dev/null" }));
+    ASSERT_TRUE (converting.start ({ target.getFullPathName(), "-v", "error", "-f", "s16le", "-ar", "8000", "-ac", "1",
+                                     "-i", input.getFullPathName(), "-f", "wav", "-y", "/dev/null" }));
 
     // Others start the program again and again while it is being replaced.
     std::atomic<bool> keepStarting { true };
@@ -197,6 +205,7 @@ TEST (ConverterUnpacker, ReplacesACopyThatIsRunningWhileOthersKeepStartingIt)
     starter.join();
 
     EXPECT_TRUE (converting.isRunning()); // the running copy was never disturbed
+    ::close (writer); // the input ends
     ASSERT_TRUE (converting.waitForProcessToFinish (20000));
     EXPECT_TRUE (converting.getExitStatus().exitedNormally);
     EXPECT_EQ (converting.getExitStatus().exitCode, 0);

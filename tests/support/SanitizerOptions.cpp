@@ -11,3 +11,8 @@ extern "C" const char* __ubsan_default_options()
 {
     return "halt_on_error=1:abort_on_error=1:print_stacktrace=1";
 }
+
+extern "C" const char* __tsan_default_options()
+{
+    return "halt_on_error=1:abort_on_error=1:second_deadlock_stack=1";
+}
