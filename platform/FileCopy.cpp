@@ -83,9 +83,13 @@ enum class Outcome
     failed
 };
 
+/** splice answers so, having moved nothing, when the files or their file system do not take
+    part in it (a FUSE file system may say EPERM, as fusefat does). A plain read or write then
+    does the same work, and meets any real fault (a sealed file, a full disk) on its own.
+*/
 bool isRefusal (int error) noexcept
 {
-    return error == EINVAL || error == ENOSYS;
+    return error == EINVAL || error == ENOSYS || error == EPERM || error == EOPNOTSUPP || error == EXDEV;
 }
 
 /** After EINTR the call is simply made again; EAGAIN only comes from a pipe that is not ready,
@@ -308,7 +312,7 @@ std::optional<juce::int64> copyFileBytes (const juce::File& source,
     CopyState state { sourceOffset, destinationOffset, numBytes };
     auto outcome = copyBySplice (input.get(), output.get(), state);
 
-    // Some file systems offer no splice; the rest goes through a buffer of our own.
+    // Some files and file systems refuse splice; the rest goes through a buffer of our own.
     if (outcome == Outcome::refused)
         outcome = copyByReadAndWrite (input.get(), output.get(), state);
 
