@@ -34,6 +34,32 @@ struct FileIdentity
 /** The identity of what the path leads to (links followed), or nothing when it leads nowhere. */
 [[nodiscard]] std::optional<FileIdentity> getFileIdentity (const juce::String& path);
 
+/** One file on disk, whichever path leads to it. Its identity tells it from every other where
+    inode numbers can be trusted. A FUSE file system (exFAT or FAT on a USB stick, ...) may give
+    one file a new inode number at each look-up, and a name it folds (intro.wav where Intro.wav
+    is listed) another one than the listed name: there the file is known by its place instead,
+    the real path of its folder with every name as the folder above lists it, then its own name
+    as its folder lists it.
+*/
+struct FileOnDisk
+{
+    FileIdentity identity; // its inode 0 where the place tells the file
+    juce::String place; // empty where the identity tells the file
+
+    [[nodiscard]] bool operator<(const FileOnDisk& other) const noexcept
+    {
+        if (identity < other.identity || other.identity < identity)
+            return identity < other.identity;
+
+        return place < other.place;
+    }
+
+    [[nodiscard]] bool operator== (const FileOnDisk& other) const noexcept { return ! (*this < other) && ! (other < *this); }
+};
+
+/** The file on disk that the path leads to (links followed), or nothing when it leads nowhere. */
+[[nodiscard]] std::optional<FileOnDisk> findFileOnDisk (const juce::String& path);
+
 /** True when both paths are the same text or lead to one file on disk, through links too. */
 [[nodiscard]] bool isSameFile (const juce::String& pathA, const juce::String& pathB);
 
