@@ -149,6 +149,6 @@ TEST_P (FileAttributesOnFuse, TellOneFileUnderNamesThatTheDiskTakesForOne)
 INSTANTIATE_TEST_SUITE_P (ExfatAndFat, FileAttributesOnFuse,
                           testing::Values (testing_support::ScopedFuseDisk::Format::exfat, testing_support::ScopedFuseDisk::Format::fat),
                           [] (const testing::TestParamInfo<testing_support::ScopedFuseDisk::Format>& formatInfo)
-                          { return formatInfo.param == testing_support::ScopedFuseDisk::Format::exfat ? "exfat" : "fat"; });
+                          { return testing_support::ScopedFuseDisk::getName (formatInfo.param); });
 
 } // namespace

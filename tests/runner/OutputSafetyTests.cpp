@@ -364,7 +364,7 @@ TEST_P (FFMpegHelperOnFuse, OnADiskThatIgnoresLetterCaseTheLaterInputOfAnOutputI
 INSTANTIATE_TEST_SUITE_P (ExfatAndFat, FFMpegHelperOnFuse,
                           testing::Values (testing_support::ScopedFuseDisk::Format::exfat, testing_support::ScopedFuseDisk::Format::fat),
                           [] (const testing::TestParamInfo<testing_support::ScopedFuseDisk::Format>& formatInfo)
-                          { return formatInfo.param == testing_support::ScopedFuseDisk::Format::exfat ? "exfat" : "fat"; });
+                          { return testing_support::ScopedFuseDisk::getName (formatInfo.param); });
 
 // An hour of 8 kHz samples converted to 192 kHz 32-bit stereo would take 5.5 GB: more than a
 // WAV file can hold. It is refused as soon as the converter tells the input's duration, before

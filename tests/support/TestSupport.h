@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <functional>
+#include <ostream>
 #include <sys/resource.h>
 
 namespace testing_support
@@ -149,6 +150,9 @@ public:
     explicit ScopedFuseDisk (Format format);
     ~ScopedFuseDisk();
 
+    /** "exfat" or "fat": for the names of tests that run on both. */
+    [[nodiscard]] static const char* getName (Format format) noexcept { return format == Format::exfat ? "exfat" : "fat"; }
+
     /** Empty when mounted; otherwise why not. */
     [[nodiscard]] const juce::String& getProblem() const noexcept { return problem; }
     [[nodiscard]] const juce::File& getFolder() const noexcept { return mountPoint; }
@@ -165,6 +169,12 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE (ScopedFuseDisk)
 };
+
+/** How a test that runs on both formats shows which one it has. */
+inline void PrintTo (ScopedFuseDisk::Format format, std::ostream* stream)
+{
+    *stream << ScopedFuseDisk::getName (format);
+}
 
 /** True where every test must run rather than skip: in continuous integration (CI=true). */
 [[nodiscard]] bool isContinuousIntegration();
