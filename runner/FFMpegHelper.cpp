@@ -212,7 +212,7 @@ juce::String FFMpegHelper::prepareItem (CommandItem& item)
 {
     const auto output = fileFromPath (item.outputPath);
 
-    // Checked now rather than when queued: an earlier item of the run may have made the output.
+    // Checked right before the converter starts: the run's earlier items change what is on disk.
     if (const auto input = runOutputs.findInputAt (output); input.isNotEmpty())
         return juce::translate ("its output would replace the input") + " " + input;
 

@@ -36,7 +36,10 @@ public:
                   const juce::String& preInputOptions, const juce::String& outputOptions,
                   const juce::String& trailingOptions, bool overwrite);
 
-    /** Sets the total to the number of queued items and starts the runner thread. */
+    /** Sets the total to the number of queued items and starts the runner thread. The run's
+        inputs, which no output of it may replace, are the queued items' inputs and those that
+        addItem did not queue as their own output.
+    */
     void startRunner();
 
     /** Stops a run: see CommandRunner::stopRunning. */
@@ -58,7 +61,8 @@ public:
 
     /** What is done for an item right before its converter starts, on the runner thread:
         refuses an output that is an input of the run, or that the run has already written from
-        another input, and makes the partial file that the converter writes. Returns the reason not to start the converter, or an empty text.
+        another input, and makes the partial file that the converter writes. Returns the reason
+        not to start the converter, or an empty text.
     */
     [[nodiscard]] juce::String prepareItem (CommandItem& item);
 
