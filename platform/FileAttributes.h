@@ -34,12 +34,11 @@ struct FileIdentity
 /** The identity of what the path leads to (links followed), or nothing when it leads nowhere. */
 [[nodiscard]] std::optional<FileIdentity> getFileIdentity (const juce::String& path);
 
-/** One file on disk, whichever path leads to it. Its identity tells it from every other where
-    inode numbers can be trusted. A FUSE file system (exFAT or FAT on a USB stick, ...) may give
-    one file a new inode number at each look-up, and a name it folds (intro.wav where Intro.wav
-    is listed) another one than the listed name: there the file is known by its place instead,
-    the real path of its folder with every name as the folder above lists it, then its own name
-    as its folder lists it.
+/** One file on disk, whichever path leads to it. Where inode numbers can be trusted, its
+    identity tells it. On a FUSE file system (exFAT or FAT on a USB stick, ...) they cannot: each
+    name looked up may get a number of its own, so that Intro.wav and intro.wav, one file on a
+    disk that ignores letter case, get two. There the file is told by its place instead: its real
+    path, with every name below a FUSE folder as that folder lists it.
 */
 struct FileOnDisk
 {
