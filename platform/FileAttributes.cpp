@@ -1,6 +1,13 @@
 #include "platform/FileAttributes.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 namespace platform
 {
@@ -10,6 +17,68 @@ namespace
 bool statPath (const juce::String& path, struct stat& info) noexcept
 {
     return path.isNotEmpty() && ::stat (path.toRawUTF8(), &info) == 0;
+}
+
+bool isOnFuse (const juce::String& path) noexcept
+{
+    constexpr auto fuseMagic = 0x65735546; // FUSE_SUPER_MAGIC, for fuse and fuseblk alike
+    struct statfs info;
+    return ::statfs (path.toRawUTF8(), &info) == 0 && info.f_type == fuseMagic;
+}
+
+/** The name under which the folder lists what the name leads to: the name itself when it is
+    listed, the one entry that differs from it in letter case only when it is not (the file
+    system folded it), or the name itself when that is not clear.
+*/
+juce::String findListedName (const juce::String& folder, const juce::String& name)
+{
+    const std::unique_ptr<DIR, int (*) (DIR*)> listing (::opendir (folder.toRawUTF8()), ::closedir);
+
+    if (listing == nullptr)
+        return name;
+
+    const auto* rawName = name.toRawUTF8();
+    juce::String folded;
+    auto numFolded = 0;
+
+    while (const auto* entry = ::readdir (listing.get()))
+    {
+        if (std::strcmp (entry->d_name, rawName) == 0)
+            return name;
+
+        if (const auto entryName = juce::String::fromUTF8 (entry->d_name); entryName.equalsIgnoreCase (name))
+        {
+            folded = entryName;
+            ++numFolded;
+        }
+    }
+
+    return numFolded == 1 ? folded : name;
+}
+
+/** The real path of a file on a FUSE file system, links and dots resolved, with every name below
+    a FUSE folder as that folder lists it.
+*/
+juce::String findPlaceOnFuse (const juce::String& path)
+{
+    char resolved[PATH_MAX];
+
+    if (::realpath (path.toRawUTF8(), resolved) == nullptr)
+        return {};
+
+    juce::StringArray names;
+    names.addTokens (juce::String::fromUTF8 (resolved), "/", "");
+    names.removeEmptyStrings (false);
+
+    juce::String place;
+
+    for (const auto& name : names)
+    {
+        const auto folder = place.isEmpty() ? juce::String ("/") : place;
+        place << "/" << (isOnFuse (folder) ? findListedName (folder, name) : name);
+    }
+
+    return place.isEmpty() ? juce::String ("/") : place;
 }
 } // namespace
 
@@ -51,13 +120,31 @@ std::optional<FileIdentity> getFileIdentity (const juce::String& path)
     return FileIdentity { (juce::uint64) info.st_dev, (juce::uint64) info.st_ino };
 }
 
+std::optional<FileOnDisk> findFileOnDisk (const juce::String& path)
+{
+    const auto identity = getFileIdentity (path);
+
+    if (! identity)
+        return std::nullopt;
+
+    if (! isOnFuse (path))
+        return FileOnDisk { *identity, {} };
+
+    auto place = findPlaceOnFuse (path);
+
+    if (place.isEmpty())
+        return std::nullopt;
+
+    return FileOnDisk { { identity->device, 0 }, std::move (place) };
+}
+
 bool isSameFile (const juce::String& pathA, const juce::String& pathB)
 {
     if (pathA == pathB)
         return true;
 
-    struct stat infoA, infoB;
-    return statPath (pathA, infoA) && statPath (pathB, infoB) && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+    const auto fileA = findFileOnDisk (pathA);
+    return fileA && fileA == findFileOnDisk (pathB);
 }
 
 } // namespace platform

@@ -34,6 +34,31 @@ struct FileIdentity
 /** The identity of what the path leads to (links followed), or nothing when it leads nowhere. */
 [[nodiscard]] std::optional<FileIdentity> getFileIdentity (const juce::String& path);
 
+/** One file on disk, whichever path leads to it. Where inode numbers can be trusted, its
+    identity tells it. On a FUSE file system (exFAT or FAT on a USB stick, ...) they cannot: each
+    name looked up may get a number of its own, so that Intro.wav and intro.wav, one file on a
+    disk that ignores letter case, get two. There the file is told by its place instead: its real
+    path, with every name below a FUSE folder as that folder lists it.
+*/
+struct FileOnDisk
+{
+    FileIdentity identity; // its inode 0 where the place tells the file
+    juce::String place; // empty where the identity tells the file
+
+    [[nodiscard]] bool operator<(const FileOnDisk& other) const noexcept
+    {
+        if (identity < other.identity || other.identity < identity)
+            return identity < other.identity;
+
+        return place < other.place;
+    }
+
+    [[nodiscard]] bool operator== (const FileOnDisk& other) const noexcept { return ! (*this < other) && ! (other < *this); }
+};
+
+/** The file on disk that the path leads to (links followed), or nothing when it leads nowhere. */
+[[nodiscard]] std::optional<FileOnDisk> findFileOnDisk (const juce::String& path);
+
 /** True when both paths are the same text or lead to one file on disk, through links too. */
 [[nodiscard]] bool isSameFile (const juce::String& pathA, const juce::String& pathB);
 

@@ -26,7 +26,7 @@ constexpr int wantedPipeSize = 1 << 20;
 FileDescriptor openOrdinaryFile (const juce::File& file, int accessMode, int& error)
 {
     // O_NONBLOCK keeps the open itself from waiting for the other end of a pipe.
-    const auto descriptor = ::open (file.getFullPathName().toRawUTF8(), accessMode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const auto descriptor = ::open (file.getFullPathName().toRawUTF8(), accessMode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
 
     if (descriptor < 0)
     {
@@ -83,9 +83,13 @@ enum class Outcome
     failed
 };
 
+/** splice answers so, having moved nothing, when the files or their file system do not take
+    part in it (a FUSE file system may say EPERM, as fusefat does). A plain read or write then
+    does the same work, and meets any real fault (a sealed file, a full disk) on its own.
+*/
 bool isRefusal (int error) noexcept
 {
-    return error == EINVAL || error == ENOSYS;
+    return error == EINVAL || error == ENOSYS || error == EPERM || error == EOPNOTSUPP || error == EXDEV;
 }
 
 /** After EINTR the call is simply made again; EAGAIN only comes from a pipe that is not ready,
@@ -284,6 +288,30 @@ std::optional<juce::int64> copyFileBytes (const juce::File& source,
                                           juce::int64 numBytes,
                                           std::error_code& error)
 {
+    auto openError = 0;
+    const auto output = openOrdinaryFile (destination, O_WRONLY, openError);
+
+    if (! output.isValid())
+    {
+        error = std::error_code (openError != 0 ? openError : EIO, std::generic_category());
+        return {};
+    }
+
+    return copyFileBytes (source, sourceOffset, output, destinationOffset, numBytes, error);
+}
+
+FileDescriptor openFileForWriting (const juce::File& file, bool createNew, int& error)
+{
+    return openOrdinaryFile (file, O_WRONLY | (createNew ? O_CREAT | O_EXCL : 0), error);
+}
+
+std::optional<juce::int64> copyFileBytes (const juce::File& source,
+                                          juce::int64 sourceOffset,
+                                          const FileDescriptor& destination,
+                                          juce::int64 destinationOffset,
+                                          juce::int64 numBytes,
+                                          std::error_code& error)
+{
     error.clear();
     const auto failWith = [&error] (int errorNumber) -> std::optional<juce::int64>
     {
@@ -291,7 +319,7 @@ std::optional<juce::int64> copyFileBytes (const juce::File& source,
         return {};
     };
 
-    if (sourceOffset < 0 || destinationOffset < 0 || numBytes < 0)
+    if (sourceOffset < 0 || destinationOffset < 0 || numBytes < 0 || ! destination.isValid())
         return failWith (EINVAL);
 
     auto openError = 0;
@@ -300,17 +328,12 @@ std::optional<juce::int64> copyFileBytes (const juce::File& source,
     if (! input.isValid())
         return failWith (openError);
 
-    const auto output = openOrdinaryFile (destination, O_WRONLY, openError);
-
-    if (! output.isValid())
-        return failWith (openError);
-
     CopyState state { sourceOffset, destinationOffset, numBytes };
-    auto outcome = copyBySplice (input.get(), output.get(), state);
+    auto outcome = copyBySplice (input.get(), destination.get(), state);
 
-    // Some file systems offer no splice; the rest goes through a buffer of our own.
+    // Some files and file systems refuse splice; the rest goes through a buffer of our own.
     if (outcome == Outcome::refused)
-        outcome = copyByReadAndWrite (input.get(), output.get(), state);
+        outcome = copyByReadAndWrite (input.get(), destination.get(), state);
 
     if (outcome != Outcome::finished)
         return failWith (state.error);
@@ -318,23 +341,39 @@ std::optional<juce::int64> copyFileBytes (const juce::File& source,
     return state.bytesCopied;
 }
 
+int writeFileBytes (const FileDescriptor& file, juce::int64 offset, const void* bytes, size_t numBytes)
+{
+    if (offset < 0 || ! file.isValid())
+        return EINVAL;
+
+    loff_t position = offset;
+    return writeAllAt (file.get(), static_cast<const char*> (bytes), (juce::int64) numBytes, position);
+}
+
+int closeWrittenFile (FileDescriptor& file)
+{
+    if (! file.isValid())
+        return EBADF;
+
+    return ::close (file.release()) == 0 ? 0 : errno;
+}
+
 int writeFileBytes (const juce::File& file, juce::int64 offset, const void* bytes, size_t numBytes, bool createNew)
 {
     if (offset < 0)
         return EINVAL;
 
-    const auto flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (createNew ? O_CREAT | O_EXCL : 0);
-    FileDescriptor output (::open (file.getFullPathName().toRawUTF8(), flags, 0644));
+    auto error = 0;
+    auto output = openFileForWriting (file, createNew, error);
 
     if (! output.isValid())
-        return errno;
+        return error;
 
-    loff_t position = offset;
-    auto error = writeAllAt (output.get(), static_cast<const char*> (bytes), (juce::int64) numBytes, position);
+    error = writeFileBytes (output, offset, bytes, numBytes);
 
     // A file system may report a full disk only when the file is closed.
-    if (::close (output.release()) != 0 && error == 0)
-        error = errno;
+    if (const auto closeError = closeWrittenFile (output); error == 0)
+        error = closeError;
 
     return error;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
+
 #include <juce_core/juce_core.h>
 
 #include <optional>
@@ -30,6 +32,29 @@ namespace platform
                                                         juce::int64 destinationOffset,
                                                         juce::int64 numBytes,
                                                         std::error_code& error);
+
+/** Opens an ordinary file for writing (never a pipe or a device); with createNew the file is
+    made, and must not exist yet, otherwise it must exist. Invalid on failure, error then holding
+    the errno. A file written in several parts is best written through one descriptor: some file
+    systems (fusefat) refuse to lengthen a small file that was closed and opened again.
+*/
+[[nodiscard]] FileDescriptor openFileForWriting (const juce::File& file, bool createNew, int& error);
+
+/** The same copy, into a destination opened for writing. */
+[[nodiscard]] std::optional<juce::int64> copyFileBytes (const juce::File& source,
+                                                        juce::int64 sourceOffset,
+                                                        const FileDescriptor& destination,
+                                                        juce::int64 destinationOffset,
+                                                        juce::int64 numBytes,
+                                                        std::error_code& error);
+
+/** Writes all the bytes at the offset into a file opened for writing: 0, or the errno. */
+[[nodiscard]] int writeFileBytes (const FileDescriptor& file, juce::int64 offset, const void* bytes, size_t numBytes);
+
+/** Closes a file that was written: 0, or the errno of a failure that a file system reports
+    only when the file is closed (a full disk).
+*/
+[[nodiscard]] int closeWrittenFile (FileDescriptor& file);
 
 /** Writes all the bytes into the file at the offset; with createNew the file is made, and must
     not exist yet, otherwise it must exist. Plain system calls, so that every failure is seen,

@@ -66,6 +66,18 @@ int CommandRunner::getNumQueuedCommands() const noexcept
     return commandQueue.size();
 }
 
+juce::StringArray CommandRunner::getQueuedInputPaths() const
+{
+    const juce::ScopedLock sl (queueLock);
+    juce::StringArray paths;
+    paths.ensureStorageAllocated (commandQueue.size());
+
+    for (const auto& item : commandQueue)
+        paths.add (item.inputPath);
+
+    return paths;
+}
+
 bool CommandRunner::stopRunning (int timeoutMs)
 {
     // Asking first, under the same lock that guards the start of a child, means no child can

@@ -54,6 +54,9 @@ public:
     /** Items still waiting in the queue. */
     [[nodiscard]] int getNumQueuedCommands() const noexcept;
 
+    /** The input paths of the items waiting in the queue, in queue order. */
+    [[nodiscard]] juce::StringArray getQueuedInputPaths() const;
+
     /** The stop sequence: asks the thread to exit, kills the running child (a child can no longer
         be started once the request is made) and waits up to timeoutMs for the thread to end.
         The thread is never killed by force; returns true when it has ended.

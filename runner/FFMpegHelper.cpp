@@ -76,6 +76,9 @@ void FFMpegHelper::addItem (const juce::String& inputPath, const juce::String& o
     // An output that exists is left as it is: only the item's complete result replaces it.
     if (outputIsInput || (platform::isFile (outputPath) && ! overwrite))
     {
+        // Not queued, yet an input of the next run all the same: no other item may write over it.
+        inputsNotQueued.add (inputPath);
+
         ProgressRecord existing;
         existing.inputPath = inputPath;
         existing.outputPath = outputPath;
@@ -131,6 +134,12 @@ void FFMpegHelper::startRunner()
         progress.total = runner.getNumQueuedCommands();
     }
 
+    // The queued items' inputs, those a stopped run left over included, and the inputs that
+    // were not queued because they are their own output.
+    runInputs = runner.getQueuedInputPaths();
+    runInputs.addArray (inputsNotQueued);
+    inputsNotQueued.clear();
+
     runner.startThread();
 }
 
@@ -173,7 +182,7 @@ void FFMpegHelper::onRunnerEvent (juce::String event, const void* data, int size
     }
     else if (event == "start")
     {
-        runOutputs.clear();
+        runOutputs.startRun (runInputs);
         callListeners ("start", nullptr, 0);
     }
     else if (event == "end all")
@@ -207,7 +216,11 @@ juce::String FFMpegHelper::prepareItem (CommandItem& item)
 {
     const auto output = fileFromPath (item.outputPath);
 
-    if (const auto earlierInput = runOutputs.findInputOf (output); earlierInput.isNotEmpty())
+    // Checked right before the converter starts: the run's earlier items change what is on disk.
+    if (const auto input = runOutputs.findInputAt (output); input.isNotEmpty())
+        return juce::translate ("its output would replace the input") + " " + input;
+
+    if (const auto earlierInput = runOutputs.findOtherInputOf (output, item.inputPath); earlierInput.isNotEmpty())
         return juce::translate ("the same output was written earlier in this run from") + " " + earlierInput;
 
     if (item.outputArgument < 0 || item.outputArgument >= item.arguments.size() || output == juce::File())

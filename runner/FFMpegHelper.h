@@ -36,7 +36,10 @@ public:
                   const juce::String& preInputOptions, const juce::String& outputOptions,
                   const juce::String& trailingOptions, bool overwrite);
 
-    /** Sets the total to the number of queued items and starts the runner thread. */
+    /** Sets the total to the number of queued items and starts the runner thread. The run's
+        inputs, which no output of it may replace, are the queued items' inputs and those that
+        addItem did not queue as their own output.
+    */
     void startRunner();
 
     /** Stops a run: see CommandRunner::stopRunning. */
@@ -57,8 +60,9 @@ public:
     void onRunnerEvent (juce::String event, const void* data, int size) override;
 
     /** What is done for an item right before its converter starts, on the runner thread:
-        refuses an output that this run has already written, and makes the partial file that
-        the converter writes. Returns the reason not to start the converter, or an empty text.
+        refuses an output that is an input of the run, or that the run has already written from
+        another input, and makes the partial file that the converter writes. Returns the reason
+        not to start the converter, or an empty text.
     */
     [[nodiscard]] juce::String prepareItem (CommandItem& item);
 
@@ -83,6 +87,8 @@ private:
     bool durationIsEstimate = false; // the converter guessed the duration from the bit rate
     bool refusedAsTooLarge = false;
     RunOutputs runOutputs; // the run's, on the runner thread only
+    juce::StringArray inputsNotQueued; // since the last start, by addItem while idle
+    juce::StringArray runInputs; // set before the runner thread starts, read by it at "start"
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FFMpegHelper)
 };

@@ -1,19 +1,52 @@
 #include "RunOutputs.h"
 
-void RunOutputs::add (const juce::File& output, const juce::String& inputPath)
+void RunOutputs::startRun (const juce::StringArray& inputPaths)
 {
-    if (const auto identity = platform::getFileIdentity (output.getFullPathName()))
-        inputsByOutput[*identity] = inputPath;
+    inputs.clear();
+    inputsByOutput.clear();
+
+    for (const auto& path : inputPaths)
+        if (const auto input = platform::findFileOnDisk (path))
+            inputs.emplace (*input, path); // of two paths to one file, the first is named
 }
 
-juce::String RunOutputs::findInputOf (const juce::File& output) const
+void RunOutputs::add (const juce::File& output, const juce::String& inputPath)
+{
+    if (const auto written = platform::findFileOnDisk (output.getFullPathName()))
+        inputsByOutput[*written] = { inputPath, platform::findFileOnDisk (inputPath) };
+}
+
+juce::String RunOutputs::findInputAt (const juce::File& output) const
+{
+    if (inputs.empty())
+        return {};
+
+    if (const auto file = platform::findFileOnDisk (output.getFullPathName()))
+        if (const auto found = inputs.find (*file); found != inputs.end())
+            return found->second;
+
+    return {};
+}
+
+juce::String RunOutputs::findOtherInputOf (const juce::File& output, const juce::String& inputPath) const
 {
     if (inputsByOutput.empty())
         return {};
 
-    if (const auto identity = platform::getFileIdentity (output.getFullPathName()))
-        if (const auto found = inputsByOutput.find (*identity); found != inputsByOutput.end())
-            return found->second;
+    const auto file = platform::findFileOnDisk (output.getFullPathName());
 
-    return {};
+    if (! file)
+        return {};
+
+    const auto found = inputsByOutput.find (*file);
+
+    if (found == inputsByOutput.end())
+        return {};
+
+    const auto& earlier = found->second;
+
+    if (inputPath == earlier.inputPath || (earlier.input && earlier.input == platform::findFileOnDisk (inputPath)))
+        return {};
+
+    return earlier.inputPath;
 }

@@ -177,7 +177,7 @@ enum class Destination
 };
 
 /** The RIFF header, the format chunk and the "data" chunk's header. */
-WavHeaderFixResult writeHeaders (const SourceLayout& layout, const juce::File& destination, Destination kind)
+WavHeaderFixResult writeHeaders (const SourceLayout& layout, const platform::FileDescriptor& destination)
 {
     RiffHeader riff;
     riff.riffSize = (std::uint32_t) layout.riffSize();
@@ -193,8 +193,7 @@ WavHeaderFixResult writeHeaders (const SourceLayout& layout, const juce::File& d
     end = std::copy (fmtBytes.begin(), fmtBytes.end(), end);
     std::copy (dataHeaderBytes.begin(), dataHeaderBytes.end(), end);
 
-    if (const auto error = platform::writeFileBytes (destination, 0, bytes.data(), bytes.size(), kind == Destination::makeNew);
-        error != 0)
+    if (const auto error = platform::writeFileBytes (destination, 0, bytes.data(), bytes.size()); error != 0)
         return fileError (error);
 
     return {};
@@ -203,7 +202,7 @@ WavHeaderFixResult writeHeaders (const SourceLayout& layout, const juce::File& d
 /** The samples are copied inside the kernel, in one pass that never brings them into this
     process: through a buffer of ours every byte would be copied twice.
 */
-WavHeaderFixResult copySamples (const juce::File& source, const SourceLayout& layout, const juce::File& destination)
+WavHeaderFixResult copySamples (const juce::File& source, const SourceLayout& layout, const platform::FileDescriptor& destination)
 {
     std::error_code error;
     const auto copied = platform::copyFileBytes (source, layout.dataBodyPosition, destination, headersSize, layout.dataBytes, error);
@@ -218,28 +217,43 @@ WavHeaderFixResult copySamples (const juce::File& source, const SourceLayout& la
     return {};
 }
 
-WavHeaderFixResult writePadByte (const SourceLayout& layout, const juce::File& destination)
+WavHeaderFixResult writePadByte (const SourceLayout& layout, const platform::FileDescriptor& destination)
 {
     if ((layout.dataBytes & 1) == 0)
         return {};
 
     const std::uint8_t pad = 0;
 
-    if (const auto error = platform::writeFileBytes (destination, headersSize + layout.dataBytes, &pad, 1, false); error != 0)
+    if (const auto error = platform::writeFileBytes (destination, headersSize + layout.dataBytes, &pad, 1); error != 0)
         return fileError (error);
 
     return {};
 }
 
+/** Written through one descriptor, from its start to its end: a file system may refuse to
+    lengthen a file that was closed after its headers (fusefat does).
+*/
 WavHeaderFixResult writeFile (const juce::File& source, const SourceLayout& layout, const juce::File& destination, Destination kind)
 {
-    if (auto result = writeHeaders (layout, destination, kind); ! result.wasOk())
-        return result;
+    auto openError = 0;
+    auto output = platform::openFileForWriting (destination, kind == Destination::makeNew, openError);
 
-    if (auto result = copySamples (source, layout, destination); ! result.wasOk())
-        return result;
+    if (! output.isValid())
+        return fileError (openError);
 
-    return writePadByte (layout, destination);
+    auto result = writeHeaders (layout, output);
+
+    if (result.wasOk())
+        result = copySamples (source, layout, output);
+
+    if (result.wasOk())
+        result = writePadByte (layout, output);
+
+    // A file system may report a full disk only when the file is closed.
+    if (const auto closeError = platform::closeWrittenFile (output); closeError != 0 && result.wasOk())
+        result = fileError (closeError);
+
+    return result;
 }
 
 enum class PathKind

@@ -16,6 +16,7 @@ packages=(
     dpkg-dev nasm
     ffmpeg
     xvfb xauth xclip zenity imagemagick x11-utils python3 python3-xlib
+    exfat-fuse exfatprogs fusefat dosfstools
     fonts-wqy-microhei fonts-dejavu-core
 )
 

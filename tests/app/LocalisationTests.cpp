@@ -100,6 +100,7 @@ const Entry addedEntries[] = {
     { "Terminated", { u8"Terminated", u8"被终止", u8"被終止" } },
     { "File size limit exceeded", { u8"File size limit exceeded", u8"超出文件大小限制", u8"超出檔案大小限制" } },
     { "the same output was written earlier in this run from", { u8"the same output was written earlier in this run from", u8"本次运行已经由以下输入写入了同一个输出文件:", u8"本次執行已經由以下輸入寫入了同一個輸出檔案:" } },
+    { "its output would replace the input", { u8"its output would replace the input", u8"输出文件会替换以下输入文件:", u8"輸出檔案會取代以下輸入檔案:" } },
     { "the result would be larger than a WAV file can hold (4 GiB)", { u8"the result would be larger than a WAV file can hold (4 GiB)", u8"结果会超过 WAV 文件所能容纳的大小 (4 GiB)", u8"結果會超過 WAV 檔案所能容納的大小 (4 GiB)" } },
     { "the temporary file could not be made:", { u8"the temporary file could not be made:", u8"无法创建临时文件:", u8"無法建立暫存檔案:" } },
 };

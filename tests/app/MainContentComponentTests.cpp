@@ -8,6 +8,7 @@
 #include <regex>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using app_tests::Child;
 using app_tests::ContentTest;
@@ -207,6 +208,105 @@ TEST_F (ContentTest, AnInputWhoseOutputThisRunHasWrittenIsReportedAndRaisesTheAl
                    + expectedLogOf (mp3, "Conversion failed: the same output was written earlier in this run from " + flac.getFullPathName())
                    + "\n\nall done!\nYou can check then output files and close this application.");
     EXPECT_NEAR (probeAudio (getOutputFileFor (flac)).durationSeconds, 1.0, 0.05);
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (true) == 1; },
+                            2000));
+}
+
+// Start after Stop runs what the stopped run left over, then the whole list: the files that
+// already ran are converted again into their own outputs, and nothing counts as not converted.
+TEST_F (ContentTest, StartAfterStopConvertsTheLeftoversAndTheWholeListWithoutAnAlert)
+{
+    juce::StringArray paths;
+    juce::Array<juce::File> inputs;
+
+    for (int i = 0; i < 5; ++i)
+    {
+        inputs.add (folder.file ("s" + juce::String (i) + ".flac"));
+        ASSERT_TRUE (makeSine (inputs.getLast(), 1.0));
+        paths.add (inputs.getLast().getFullPathName());
+    }
+
+    writeRealTimeConfig();
+    makeComponent();
+    component->filesDropped (paths, 0, 0);
+    click (Child::start);
+    ASSERT_TRUE (pumpUntil ([this]
+                            { return progressText().startsWith ("Converting: 2/5"); },
+                            20000))
+        << progressText();
+
+    component->buttonClicked (&startButton());
+    ASSERT_TRUE (waitUntilIdle());
+    EXPECT_EQ (logEditor().getText(), expectedLogOf (inputs[0], "Conversion successful") + expectedLogOf (inputs[1], "Stopped")
+                                          + "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_TRUE (pumpUntil ([this]
+                            { return countNotConvertedAlerts (true) == 1; },
+                            2000));
+
+    convert();
+
+    juce::String expectedLog;
+
+    for (auto index : { 2, 3, 4, 0, 1, 2, 3, 4 })
+        expectedLog << expectedLogOf (inputs[index], "Conversion successful");
+
+    EXPECT_EQ (logEditor().getText(), expectedLog + "\n\nall done!\nYou can check then output files and close this application.");
+
+    for (auto& input : inputs)
+        EXPECT_NEAR (probeAudio (getOutputFileFor (input)).durationSeconds, 1.0, 0.05) << input.getFileName();
+
+    pumpUntil ([]
+               { return false; },
+               300);
+    EXPECT_EQ (countNotConvertedAlerts (true), 0);
+}
+
+// A folder and a file inside it dropped together list the file twice, and a typed path may
+// spell it otherwise: one file, one output, converted each time it is listed.
+TEST_F (ContentTest, AFileListedAgainIsConvertedAgainWithoutAnAlert)
+{
+    const auto music = folder.file ("d");
+    const auto tone = music.getChildFile ("tone.wav");
+    ASSERT_TRUE (music.createDirectory());
+    ASSERT_TRUE (makeSine (tone, 0.5));
+
+    makeComponent();
+    component->filesDropped ({ music.getFullPathName(), tone.getFullPathName() }, 0, 0);
+    inputList().setText (inputList().getText() + "\n" + music.getFullPathName() + "//tone.wav\n" + music.getFullPathName() + "/./tone.wav", true);
+    convert();
+
+    EXPECT_EQ (logEditor().getText(), juce::String::repeatedString (expectedLogOf (tone, "Conversion successful"), 4)
+                                          + "\n\nall done!\nYou can check then output files and close this application.");
+    EXPECT_NEAR (probeAudio (getOutputFileFor (tone)).durationSeconds, 0.5, 0.05);
+    pumpUntil ([]
+               { return false; },
+               300);
+    EXPECT_EQ (countNotConvertedAlerts (true), 0);
+}
+
+// KIV_Wav as a link to its own folder puts song.flac's output onto the listed song.wav: the
+// user's song.wav stays, and the log says why song.flac was not converted.
+TEST_F (ContentTest, AnOutputThatWouldReplaceAnotherInputIsReportedAndRaisesTheAlert)
+{
+    const auto flac = folder.file ("song.flac");
+    const auto wav = folder.file ("song.wav");
+    ASSERT_TRUE (makeSine (flac, 1.0));
+    ASSERT_TRUE (makeSine (wav, 0.5));
+    ASSERT_EQ (::symlink (".", folder.file ("KIV_Wav").getFullPathName().toRawUTF8()), 0);
+    juce::MemoryBlock wavBytes;
+    ASSERT_TRUE (wav.loadFileAsData (wavBytes));
+
+    makeComponent();
+    inputList().setText (wav.getFullPathName() + "\n" + flac.getFullPathName(), true);
+    convert();
+
+    EXPECT_EQ (logEditor().getText(),
+               expectedLogOf (wav, "exists not convert")
+                   + expectedLogOf (flac, "Conversion failed: its output would replace the input " + wav.getFullPathName())
+                   + "\n\nall done!\nYou can check then output files and close this application.");
+    juce::MemoryBlock after;
+    EXPECT_TRUE (wav.loadFileAsData (after) && after == wavBytes);
     EXPECT_TRUE (pumpUntil ([this]
                             { return countNotConvertedAlerts (true) == 1; },
                             2000));

@@ -64,4 +64,91 @@ TEST (FileAttributes, SizeBeyondFourGigabytes)
     EXPECT_EQ (platform::fileSize (file.getFullPathName()), size);
 }
 
+// Two names lead to one file exactly when they are one file: through links, dots and doubled
+// slashes, and, on a disk that ignores letter case, through another case too.
+TEST (FileAttributes, TellWhenTwoPathsAreOneFileOnDisk)
+{
+    const testing_support::TemporaryFolder scratch;
+    const auto intro = scratch.file ("d/Intro.wav");
+    ASSERT_TRUE (intro.getParentDirectory().createDirectory());
+    ASSERT_TRUE (intro.replaceWithText ("upper"));
+    ASSERT_TRUE (scratch.file ("d/intro.wav").replaceWithText ("lower"));
+    ASSERT_EQ (::symlink ("d", scratch.file ("link").getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (::link (intro.getFullPathName().toRawUTF8(), scratch.file ("hard.wav").getFullPathName().toRawUTF8()), 0);
+
+    const auto path = [&scratch] (const char* relative)
+    { return scratch.get().getFullPathName() + "/" + relative; };
+
+    const struct
+    {
+        const char* other;
+        bool same;
+    } cases[] = {
+        { "d/Intro.wav", true },
+        { "d//Intro.wav", true },
+        { "d/./Intro.wav", true },
+        { "link/../d/Intro.wav", true },
+        { "link/Intro.wav", true },
+        { "hard.wav", true },
+        { "d/intro.wav", false }, // another file where letter case counts
+        { "d/INTRO.WAV", false },
+        { "d", false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.other);
+        EXPECT_EQ (platform::isSameFile (intro.getFullPathName(), path (c.other)), c.same);
+        EXPECT_EQ (platform::findFileOnDisk (intro.getFullPathName()) == platform::findFileOnDisk (path (c.other)), c.same);
+    }
+
+    EXPECT_FALSE (platform::findFileOnDisk (path ("d/missing.wav")).has_value());
+}
+
+class FileAttributesOnFuse : public testing::TestWithParam<testing_support::ScopedFuseDisk::Format>
+{
+};
+
+// FUSE gives each name looked up an inode number of its own, so that Intro.wav and intro.wav,
+// one file there, have two; the file's place tells them apart all the same.
+TEST_P (FileAttributesOnFuse, TellOneFileUnderNamesThatTheDiskTakesForOne)
+{
+    const testing_support::ScopedFuseDisk disk (GetParam());
+    MELTROW_SKIP_UNLESS_MOUNTED (disk);
+
+    const auto intro = disk.file ("Music/KIV_Wav/Intro.wav");
+    ASSERT_TRUE (intro.getParentDirectory().createDirectory());
+    ASSERT_TRUE (intro.replaceWithText ("intro"));
+    ASSERT_TRUE (disk.file ("Music/Outro.wav").replaceWithText ("outro"));
+
+    const auto path = [&disk] (const char* relative)
+    { return disk.getFolder().getFullPathName() + "/" + relative; };
+
+    const struct
+    {
+        const char* other;
+        bool same;
+    } cases[] = {
+        { "Music/KIV_Wav/Intro.wav", true },
+        { "Music/KIV_Wav/intro.wav", true },
+        { "MUSIC/kiv_wav/INTRO.WAV", true },
+        { "music/./KIV_Wav/../kiv_wav//intro.wav", true },
+        { "Music/Outro.wav", false },
+        { "Music/KIV_Wav", false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.other);
+        EXPECT_EQ (platform::isSameFile (intro.getFullPathName(), path (c.other)), c.same);
+    }
+
+    EXPECT_FALSE (platform::findFileOnDisk (path ("Music/missing.wav")).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P (ExfatAndFat, FileAttributesOnFuse,
+                          testing::Values (testing_support::ScopedFuseDisk::Format::exfat, testing_support::ScopedFuseDisk::Format::fat),
+                          [] (const testing::TestParamInfo<testing_support::ScopedFuseDisk::Format>& formatInfo)
+                          { return testing_support::ScopedFuseDisk::getName (formatInfo.param); });
+
 } // namespace

@@ -3,12 +3,48 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sys/resource.h>
 #include <vector>
+
+namespace
+{
+
+/** How this program's splice answers: as the kernel's, or, like a file system that does not
+    take part in it, with an error after a number of calls that work.
+*/
+struct SpliceRefusal
+{
+    int error = 0; // 0: the kernel's splice
+    bool intoTheFile = false; // which call refuses: the one into the file, or the one out of it
+    int callsBefore = 0;
+};
+
+SpliceRefusal spliceRefusal;
+
+} // namespace
+
+// Takes the place of the C library's splice in this test program, the copy's included.
+extern "C" ssize_t splice (int in, loff_t* inOffset, int out, loff_t* outOffset, size_t length, unsigned int flags)
+{
+    using Splice = ssize_t (*) (int, loff_t*, int, loff_t*, size_t, unsigned int);
+    static const auto kernelSplice = reinterpret_cast<Splice> (::dlsym (RTLD_NEXT, "splice"));
+    auto& refusal = spliceRefusal;
+
+    if (refusal.error != 0 && (outOffset != nullptr) == refusal.intoTheFile && refusal.callsBefore-- <= 0)
+    {
+        errno = refusal.error;
+        return -1;
+    }
+
+    return kernelSplice (in, inOffset, out, outOffset, length, flags);
+}
 
 namespace
 {
@@ -150,6 +186,59 @@ TEST (FileCopy, FilesThatRefuseSpliceAreCopiedAllTheSame)
     ASSERT_TRUE (copied.has_value());
     EXPECT_EQ (*copied, (juce::int64) expected.size() - 1);
     EXPECT_TRUE (readBytes (destination) == expectedDestination (oldDestination, expected, 1, 44, expected.size() - 1));
+}
+
+// What fusefat and others answer: the copy goes on with plain reads and writes, from the first
+// byte or from wherever the refusal came, and only a true fault fails it.
+TEST (FileCopy, ACopyThatTheKernelRefusesGoesOnWithPlainReadsAndWrites)
+{
+    const testing_support::TemporaryFolder folder;
+    const auto source = folder.file ("source.wav");
+    const auto destination = folder.file ("destination.wav");
+    writeBytes (source, sourceBytes);
+    const auto total = (juce::int64) sourceBytes.size();
+
+    const struct
+    {
+        const char* name;
+        SpliceRefusal refusal;
+        bool copies;
+    } cases[] = {
+        { "EPERM into the file", { EPERM, true, 0 }, true },
+        { "EPERM into the file after the first round", { EPERM, true, 1 }, true },
+        { "EOPNOTSUPP into the file", { EOPNOTSUPP, true, 0 }, true },
+        { "EXDEV into the file", { EXDEV, true, 0 }, true },
+        { "EINVAL into the file", { EINVAL, true, 0 }, true },
+        { "ENOSYS into the file", { ENOSYS, true, 0 }, true },
+        { "EPERM out of the file", { EPERM, false, 0 }, true },
+        { "EOPNOTSUPP out of the file after the first round", { EOPNOTSUPP, false, 1 }, true },
+        { "EXDEV out of the file", { EXDEV, false, 0 }, true },
+        { "EIO into the file", { EIO, true, 0 }, false },
+        { "EIO out of the file", { EIO, false, 0 }, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        writeBytes (destination, oldDestination);
+        std::error_code error;
+
+        spliceRefusal = c.refusal;
+        const auto copied = platform::copyFileBytes (source, 78, destination, 44, total, error);
+        spliceRefusal = {};
+
+        if (c.copies)
+        {
+            EXPECT_TRUE (copied.has_value()) << error.message();
+            EXPECT_EQ (copied.value_or (-1), total - 78);
+            EXPECT_TRUE (readBytes (destination) == expectedDestination (oldDestination, sourceBytes, 78, 44, (size_t) (total - 78)));
+        }
+        else
+        {
+            EXPECT_FALSE (copied.has_value());
+            EXPECT_EQ (error.value(), EIO);
+        }
+    }
 }
 
 } // namespace

@@ -211,6 +211,161 @@ TEST_F (FFMpegHelperTest, AnOutputWrittenEarlierInTheRunIsNeverReplacedByALaterI
     EXPECT_NEAR (secondsOf (output), 0.5, 0.1);
 }
 
+// One file listed again, under another spelling or through a link to its folder, has the
+// same output: it is simply converted again, as any input is, and nothing fails.
+TEST_F (FFMpegHelperTest, AnInputListedAgainIsConvertedAgainIntoItsOwnOutput)
+{
+    const auto tone = makeInput ("d/tone.wav", 0.5);
+    ASSERT_EQ (::symlink ("d", temp.file ("link").getFullPathName().toRawUTF8()), 0);
+    const auto folder = temp.get().getFullPathName();
+    const juce::String spellings[] = { folder + "/d/tone.wav", folder + "/d/tone.wav", folder + "/d//tone.wav",
+                                       folder + "/d/./tone.wav", folder + "/link/tone.wav", folder + "/link/../d/tone.wav" };
+
+    for (const auto& input : spellings)
+        helper.addItem (input, input.upToLastOccurrenceOf ("/", true, false) + "KIV_Wav/tone.wav", {}, runner_tests::outputOptions, "-y", true);
+
+    runToEnd();
+
+    const auto ends = recorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), std::size (spellings));
+
+    for (size_t i = 0; i < ends.size(); ++i)
+        EXPECT_TRUE (ends[i].progress.converted) << spellings[i] << ": " << ends[i].progress.failureReason;
+
+    EXPECT_NEAR (secondsOf (outputFor (tone)), 0.5, 0.05);
+    EXPECT_EQ (namesIn (outputFor (tone).getParentDirectory()), juce::StringArray ("tone.wav"));
+}
+
+// Links can lead an output onto a file that the run converts: onto another input in the same
+// folder, into another listed folder, or a hard link onto its bytes. Such an item is reported
+// and writes nothing, whether its output's input ran before it or is still to come.
+TEST_F (FFMpegHelperTest, AnOutputIsNeverWrittenOverAnInputOfTheRun)
+{
+    // A folder whose KIV_Wav is a link to itself: song.flac's output is the listed song.wav.
+    const auto flac = makeInput ("a/song.flac", 1.0);
+    const auto wav = makeInput ("a/song.wav", 0.5, 22050, 1);
+    ASSERT_EQ (::symlink (".", temp.file ("a/KIV_Wav").getFullPathName().toRawUTF8()), 0);
+
+    // A KIV_Wav that leads into another folder whose file is listed as well.
+    const auto intoOther = makeInput ("b/x.flac", 1.0);
+    const auto other = makeInput ("c/x.wav", 0.5, 22050, 1);
+    ASSERT_EQ (::symlink ("../c", temp.file ("b/KIV_Wav").getFullPathName().toRawUTF8()), 0);
+
+    // An output name that is a hard link to a listed input elsewhere.
+    const auto hardLinked = makeInput ("e/y.flac", 1.0);
+    const auto linkedInput = makeInput ("f/z.wav", 0.5, 22050, 1);
+    ASSERT_TRUE (temp.file ("e/KIV_Wav").createDirectory());
+    ASSERT_EQ (::link (linkedInput.getFullPathName().toRawUTF8(), outputFor (hardLinked).getFullPathName().toRawUTF8()), 0);
+
+    // An earlier run's output listed, and converted, before the input it came from.
+    const auto oldOutput = makeInput ("g/KIV_Wav/h.wav", 0.5, 22050, 1);
+    const auto source = makeInput ("g/h.flac", 1.0);
+
+    const juce::File protectedInputs[] = { wav, other, linkedInput, oldOutput };
+    juce::MemoryBlock before[std::size (protectedInputs)];
+
+    for (size_t i = 0; i < std::size (protectedInputs); ++i)
+        ASSERT_TRUE (protectedInputs[i].loadFileAsData (before[i]));
+
+    for (const auto& input : { wav, flac, intoOther, other, hardLinked, linkedInput, oldOutput, source })
+        queue (input, outputFor (input));
+
+    runToEnd();
+
+    // song.wav is its own output: refused when queued.
+    ASSERT_EQ (recorder.log.named ("output exists").size(), 1u);
+    EXPECT_EQ (recorder.log.named ("output exists")[0].progress.inputPath, wav.getFullPathName());
+
+    const auto ends = recorder.log.named ("end item");
+    const auto runnerEnds = runnerRecorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), 7u);
+
+    const struct
+    {
+        juce::File input;
+        juce::File replaced; // none: converted
+    } expected[] = {
+        { flac, wav },
+        { intoOther, other },
+        { other, {} },
+        { hardLinked, linkedInput },
+        { linkedInput, {} },
+        { oldOutput, {} },
+        { source, oldOutput },
+    };
+
+    for (size_t i = 0; i < ends.size(); ++i)
+    {
+        SCOPED_TRACE (expected[i].input.getFullPathName());
+        EXPECT_EQ (ends[i].progress.inputPath, expected[i].input.getFullPathName());
+
+        if (expected[i].replaced == juce::File())
+        {
+            EXPECT_TRUE (ends[i].progress.converted) << ends[i].progress.failureReason;
+        }
+        else
+        {
+            EXPECT_FALSE (ends[i].progress.converted);
+            EXPECT_EQ (ends[i].progress.failureReason, "its output would replace the input " + expected[i].replaced.getFullPathName());
+            EXPECT_FALSE (runnerEnds[i].item.started) << "the converter ran for nothing";
+        }
+    }
+
+    for (size_t i = 0; i < std::size (protectedInputs); ++i)
+    {
+        juce::MemoryBlock after;
+        EXPECT_TRUE (protectedInputs[i].loadFileAsData (after) && after == before[i]) << protectedInputs[i].getFullPathName();
+    }
+
+    EXPECT_NEAR (secondsOf (temp.file ("g/KIV_Wav/KIV_Wav/h.wav")), 0.5, 0.05);
+    EXPECT_EQ (namesIn (temp.file ("a")), juce::StringArray ("KIV_Wav", "song.flac", "song.wav")) << "hidden files were left";
+}
+
+class FFMpegHelperOnFuse : public FFMpegHelperTest,
+                           public testing::WithParamInterface<testing_support::ScopedFuseDisk::Format>
+{
+};
+
+// exFAT and FAT take Intro.wav and intro.wav for one name, while FUSE gives the two names inode
+// numbers of their own: the later input of that one output is still reported, and the first
+// one's result kept; the first input spelled in lower case converts again. fusefat refuses
+// splice, which the rewrite copes with.
+TEST_P (FFMpegHelperOnFuse, OnADiskThatIgnoresLetterCaseTheLaterInputOfAnOutputIsReported)
+{
+    const testing_support::ScopedFuseDisk disk (GetParam());
+    MELTROW_SKIP_UNLESS_MOUNTED (disk);
+
+    const auto flac = disk.file ("m/Intro.flac");
+    const auto mp3 = disk.file ("m/intro.mp3");
+    ASSERT_TRUE (flac.getParentDirectory().createDirectory());
+    ASSERT_TRUE (testing_support::makeSine (flac, 2.0));
+    ASSERT_TRUE (testing_support::makeSine (mp3, 0.5, { "-c:a", "libmp3lame" }));
+    const auto flacAgain = disk.file ("m/intro.flac");
+
+    for (const auto& input : { flac, mp3, flacAgain })
+        queue (input, outputFor (input));
+
+    runToEnd();
+
+    const auto ends = recorder.log.named ("end item");
+    ASSERT_EQ (ends.size(), 3u);
+    EXPECT_TRUE (ends[0].progress.converted) << ends[0].progress.failureReason;
+    EXPECT_FALSE (ends[1].progress.converted);
+    EXPECT_EQ (ends[1].progress.failureReason, "the same output was written earlier in this run from " + flac.getFullPathName());
+    EXPECT_TRUE (ends[2].progress.converted) << ends[2].progress.failureReason;
+
+    const auto names = namesIn (outputFor (flac).getParentDirectory());
+    ASSERT_EQ (names.size(), 1) << names.joinIntoString (", ");
+    EXPECT_TRUE (names[0].equalsIgnoreCase ("intro.wav")) << names[0];
+    EXPECT_TRUE (isPlainWav (outputFor (flac)));
+    EXPECT_NEAR (secondsOf (outputFor (flac)), 2.0, 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P (ExfatAndFat, FFMpegHelperOnFuse,
+                          testing::Values (testing_support::ScopedFuseDisk::Format::exfat, testing_support::ScopedFuseDisk::Format::fat),
+                          [] (const testing::TestParamInfo<testing_support::ScopedFuseDisk::Format>& formatInfo)
+                          { return testing_support::ScopedFuseDisk::getName (formatInfo.param); });
+
 // An hour of 8 kHz samples converted to 192 kHz 32-bit stereo would take 5.5 GB: more than a
 // WAV file can hold. It is refused as soon as the converter tells the input's duration, before
 // it has written the samples; the input takes no room on the disk either.

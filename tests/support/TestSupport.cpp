@@ -43,6 +43,72 @@ bool ScopedTmpfs::makeReadOnly()
            && ::mount ("tmpfs", mountPoint.get().getFullPathName().toRawUTF8(), "tmpfs", MS_REMOUNT | MS_RDONLY | flags, options.toRawUTF8()) == 0;
 }
 
+ScopedFuseDisk::ScopedFuseDisk (Format format)
+    : image (scratch.file ("disk.img")), mountPoint (scratch.file ("disk"))
+{
+    problem = mount (format);
+}
+
+juce::String ScopedFuseDisk::mount (Format format)
+{
+    const auto run = [] (const juce::StringArray& arguments, juce::String* output = nullptr)
+    {
+        juce::String printed;
+        const auto code = runProgram (arguments, &printed);
+
+        if (code == 0)
+        {
+            if (output != nullptr)
+                *output = printed.trim();
+
+            return juce::String();
+        }
+
+        return arguments[0] + " is missing or failed (exit code " + juce::String (code) + ")" + (printed.isEmpty() ? "" : ": " + printed.trim());
+    };
+
+    if (! mountPoint.createDirectory() || ! image.create() || ::truncate (image.getFullPathName().toRawUTF8(), 64 << 20) != 0)
+        return "the image could not be made: " + juce::String (std::strerror (errno));
+
+    const auto exfat = format == Format::exfat;
+
+    if (const auto failed = run ({ exfat ? "mkfs.exfat" : "mkfs.vfat", image.getFullPathName() }); failed.isNotEmpty())
+        return failed + (exfat ? " (package exfatprogs)" : " (package dosfstools)");
+
+    if (exfat)
+    {
+        if (const auto failed = run ({ "losetup", "--find", "--show", image.getFullPathName() }, &loopDevice); failed.isNotEmpty())
+            return failed;
+
+        if (const auto failed = run ({ "mount.exfat-fuse", loopDevice, mountPoint.getFullPathName() }); failed.isNotEmpty())
+            return failed + " (package exfat-fuse)";
+    }
+    else if (const auto failed = run ({ "fusefat", "-o", "rw+", image.getFullPathName(), mountPoint.getFullPathName() }); failed.isNotEmpty())
+    {
+        return failed + " (package fusefat)";
+    }
+
+    mounted = true;
+    return {};
+}
+
+ScopedFuseDisk::~ScopedFuseDisk()
+{
+    // Lazily, so that a file a failed test left open cannot keep it mounted; the FUSE program
+    // then ends by itself.
+    if (mounted)
+        ::umount2 (mountPoint.getFullPathName().toRawUTF8(), MNT_DETACH);
+
+    // Detached once its file system lets go of it, should that take longer.
+    if (loopDevice.isNotEmpty())
+        runProgram ({ "losetup", "--detach", loopDevice });
+}
+
+bool isContinuousIntegration()
+{
+    return juce::SystemStats::getEnvironmentVariable ("CI", {}) == "true";
+}
+
 int runProgram (const juce::StringArray& arguments, juce::String* output, int timeoutMs)
 {
     juce::ChildProcess process;

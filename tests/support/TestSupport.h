@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <functional>
+#include <ostream>
 #include <sys/resource.h>
 
 namespace testing_support
@@ -131,6 +132,64 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE (ScopedTmpfs)
 };
+
+/** A small disk image holding an exFAT or a FAT file system, mounted through FUSE on a fresh
+    folder while it lives, as a USB stick is on many desktops: exFAT with mount.exfat-fuse on a
+    loop device, FAT with fusefat (root only, with /dev/fuse). Unmounted, and its loop device
+    detached, however the test ends.
+*/
+class ScopedFuseDisk
+{
+public:
+    enum class Format
+    {
+        exfat,
+        fat
+    };
+
+    explicit ScopedFuseDisk (Format format);
+    ~ScopedFuseDisk();
+
+    /** "exfat" or "fat": for the names of tests that run on both. */
+    [[nodiscard]] static const char* getName (Format format) noexcept { return format == Format::exfat ? "exfat" : "fat"; }
+
+    /** Empty when mounted; otherwise why not. */
+    [[nodiscard]] const juce::String& getProblem() const noexcept { return problem; }
+    [[nodiscard]] const juce::File& getFolder() const noexcept { return mountPoint; }
+    [[nodiscard]] juce::File file (const juce::String& relativePath) const { return mountPoint.getChildFile (relativePath); }
+
+private:
+    [[nodiscard]] juce::String mount (Format format);
+
+    TemporaryFolder scratch; // the image and the mount point; goes last
+    juce::File image, mountPoint;
+    juce::String loopDevice;
+    bool mounted = false;
+    juce::String problem;
+
+    JUCE_DECLARE_NON_COPYABLE (ScopedFuseDisk)
+};
+
+/** How a test that runs on both formats shows which one it has. */
+inline void PrintTo (ScopedFuseDisk::Format format, std::ostream* stream)
+{
+    *stream << ScopedFuseDisk::getName (format);
+}
+
+/** True where every test must run rather than skip: in continuous integration (CI=true). */
+[[nodiscard]] bool isContinuousIntegration();
+
+/** Ends a test whose disk could not be mounted: skipped, saying why, or failed in continuous
+    integration, which has what mounting needs.
+*/
+#define MELTROW_SKIP_UNLESS_MOUNTED(disk)                                                 \
+    if (const auto& mountProblem = (disk).getProblem(); mountProblem.isNotEmpty())        \
+    {                                                                                     \
+        if (testing_support::isContinuousIntegration())                                   \
+            FAIL() << "the disk must be mounted in CI: " << mountProblem;                 \
+        else                                                                              \
+            GTEST_SKIP() << "not tried, the disk could not be mounted: " << mountProblem; \
+    }
 
 /** The process ids of this process's children whose program name is the given one (zombies
     included).
