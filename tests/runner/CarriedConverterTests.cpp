@@ -22,7 +22,7 @@ juce::File unpackedConverter()
 /** What the loader would have to do before the program runs: its interpreter and the shared
     libraries it names. Empty for a static executable; "not ELF" for anything unreadable.
 */
-juce::StringArray dynamicNeeds (const juce::File& program)
+[[maybe_unused]] juce::StringArray dynamicNeeds (const juce::File& program)
 {
     juce::MemoryBlock bytes;
 
