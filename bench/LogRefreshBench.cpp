@@ -1,7 +1,8 @@
 // The output log when it already holds many items, as during a run over a large music library:
 // - logRefresh: one refresh of the log editor when one more item's lines came since the last
 //   (its manual time), and the runner's cost of adding that item to the log text (append_us);
-// - logPaint: one paint of the log editor, scrolled to its end as during a run.
+// - logPaint: one paint of the log editor, scrolled to its end as during a run;
+// - logPaintSelected: the same with the whole log selected, as after Shift+Ctrl+End from its top.
 // Each reports the time it took to build the log (setup_s). The argument is the number of
 // items: --benchmark_filter=/50000 picks one size. Needs an X display; HOME is a temporary
 // folder of its own.
@@ -115,8 +116,26 @@ void logPaint (benchmark::State& state)
     log.report (state);
 }
 
+void logPaintSelected (benchmark::State& state)
+{
+    LongLog log ((int) state.range (0));
+    auto& editor = log.editor();
+    editor.moveCaretToTop (false);
+    editor.moveCaretToEnd (true);
+
+    for (auto _ : state)
+    {
+        const auto started = Clock::now();
+        benchmark::DoNotOptimize (editor.createComponentSnapshot (editor.getLocalBounds()));
+        state.SetIterationTime (secondsSince (started));
+    }
+
+    log.report (state);
+}
+
 BENCHMARK (logRefresh)->Arg (10000)->Arg (50000)->UseManualTime()->Unit (benchmark::kMillisecond)->Iterations (50);
 BENCHMARK (logPaint)->Arg (10000)->Arg (50000)->UseManualTime()->Unit (benchmark::kMillisecond)->Iterations (20);
+BENCHMARK (logPaintSelected)->Arg (1000)->Arg (10000)->Arg (50000)->UseManualTime()->Unit (benchmark::kMillisecond)->Iterations (20);
 
 } // namespace
 

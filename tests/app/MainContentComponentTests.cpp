@@ -4,6 +4,7 @@
 #include "platform/TempFolder.h"
 #include "runner/FFMpegHelper.h"
 
+#include <algorithm>
 #include <optional>
 #include <regex>
 
@@ -655,6 +656,163 @@ TEST_F (ContentTest, CopyOutputLogOfALongLogArrivesWholeInAnotherProgramThroughT
 
     EXPECT_TRUE (readClipboardWithXclip() == log.toUTF8());
     EXPECT_TRUE (logEditor().getText() == log.toUTF8());
+}
+
+TEST_F (ContentTest, ALongSelectionIsHighlightedExactlyOverItsVisibleTextAndCopiedExactlyToTheClipboard)
+{
+    makeComponent();
+
+    // Lines of several words and of different lengths, so that the selection's ends fall
+    // inside words and its lines end at different places; in the log, every tenth line holds a
+    // name too long for one row, which the editor breaks over several.
+    const auto makeText = [] (const juce::String& prefix, int lines, int longNameEvery)
+    {
+        juce::String text;
+
+        for (int i = 0; i < lines; ++i)
+        {
+            text << prefix << i << " Künstler " << juce::String::repeatedString ("ab ", i % 7) << "track.flac";
+
+            if (i % longNameEvery == 5)
+                text << " /" << juce::String::repeatedString ("Some_Album_", 25) << i << ".wav";
+
+            text << "\n";
+        }
+
+        return text;
+    };
+
+    const auto listText = makeText ("/music/album ", 3000, 100000);
+    const auto logText = makeText ("converting: /music/", 2000, 10);
+    component->setLogText (logText, false);
+    component->refreshLogEditor();
+    inputList().setText (listText, false);
+    ASSERT_TRUE (logEditor().getText() == logText);
+
+    // The character where each line starts.
+    const auto lineStarts = [] (const juce::String& text)
+    {
+        std::vector<int> starts { 0 };
+        int index = 0;
+
+        for (const auto c : text)
+        {
+            ++index;
+
+            if (c == '\n')
+                starts.push_back (index);
+        }
+
+        return starts;
+    };
+
+    const auto listLines = lineStarts (listText), logLines = lineStarts (logText);
+    const juce::Range<int> listSelection { listLines[100] + 7, listLines[2900] + 9 };
+    const juce::Range<int> logSelection { logLines[3] + 23, logLines[1990] + 4 };
+    const auto longNameOf1005 = logText.indexOf (logLines[1005], "/Some_Album_");
+
+    // Each view shows the row of a character at its top, or so many pixels below it.
+    const struct
+    {
+        const char* what;
+        juce::TextEditor& editor;
+        const std::vector<int>& lines;
+        juce::Range<int> selection;
+        int topCharacter, pixelsLower;
+    } views[] = {
+        { "the list in the middle of its selection", inputList(), listLines, listSelection, listLines[1500], 0 },
+        { "the list with its top row cut", inputList(), listLines, listSelection, listLines[1500], 7 },
+        { "the list at its selection's start", inputList(), listLines, listSelection, listLines[96], 0 },
+        { "the list at its selection's end", inputList(), listLines, listSelection, listLines[2895], 0 },
+        { "the log at its selection's start", logEditor(), logLines, logSelection, 0, 0 },
+        { "the log in the middle of its selection", logEditor(), logLines, logSelection, logLines[1000], 0 },
+        { "the log from the second row of a long name", logEditor(), logLines, logSelection, longNameOf1005 + 100, 9 },
+        { "the log from the last row of a long name", logEditor(), logLines, logSelection, logLines[1006] - 2, 9 },
+    };
+
+    for (const auto& view : views)
+    {
+        auto& editor = view.editor;
+        editor.setColour (juce::TextEditor::highlightColourId, juce::Colours::lime);
+        editor.setColour (juce::TextEditor::highlightedTextColourId, juce::Colours::red);
+        auto* viewport = dynamic_cast<juce::Viewport*> (editor.getChildComponent (0));
+        ASSERT_NE (viewport, nullptr);
+
+        const auto lineHeight = juce::roundToInt (editor.getFont().getHeight());
+        const auto rowY = [&editor] (int index)
+        { return editor.getCaretRectangleForCharIndex (index).getY(); };
+        const auto viewY = rowY (view.topCharacter) - rowY (0) + view.pixelsLower;
+
+        const auto snapshotWith = [&] (juce::Range<int> selection)
+        {
+            editor.setHighlightedRegion (selection);
+            viewport->setViewPosition (0, viewY);
+            return editor.createComponentSnapshot (editor.getLocalBounds());
+        };
+
+        const auto plain = snapshotWith ({});
+        const auto selected = snapshotWith (view.selection);
+
+        // Where the highlight belongs: the bounds of the selected part of each line in the
+        // view, which the editor reports line by line.
+        const auto shown = viewport->getBounds().withSize (viewport->getMaximumVisibleWidth(), viewport->getMaximumVisibleHeight());
+        const auto lineOf = [&view] (int index)
+        { return (int) (std::upper_bound (view.lines.begin(), view.lines.end(), index) - view.lines.begin()) - 1; };
+        const auto firstLine = juce::jmax (0, lineOf (editor.getTextIndexAt (shown.getTopLeft())) - 1);
+        const auto endLine = juce::jmin ((int) view.lines.size() - 1, lineOf (editor.getTextIndexAt (shown.getBottomRight())) + 2);
+        juce::RectangleList<int> highlight;
+
+        for (auto line = firstLine; line < endLine; ++line)
+        {
+            const auto part = view.selection.getIntersectionWith ({ view.lines[(size_t) line], view.lines[(size_t) line + 1] });
+
+            if (! part.isEmpty())
+                highlight.add (editor.getTextBounds (part));
+        }
+
+        // The selected lines are drawn differently from the same lines unselected exactly there.
+        int highlightedPixels = 0, misdrawnPixels = 0;
+
+        for (int y = shown.getY(); y < shown.getBottom(); ++y)
+        {
+            for (int x = shown.getX(); x < shown.getRight(); ++x)
+            {
+                const auto inHighlight = highlight.containsPoint ({ x, y });
+                highlightedPixels += inHighlight ? 1 : 0;
+                misdrawnPixels += inHighlight == (selected.getPixelAt (x, y) == plain.getPixelAt (x, y)) ? 1 : 0;
+            }
+        }
+
+        EXPECT_GT (highlightedPixels, shown.getWidth() * lineHeight) << view.what;
+        EXPECT_EQ (misdrawnPixels, 0) << view.what;
+    }
+
+    // Ctrl+C copies exactly the selection, to both selections of the display.
+    const struct
+    {
+        const char* what;
+        juce::TextEditor& editor;
+        const juce::String& text;
+        juce::Range<int> selection;
+    } copies[] = {
+        { "the list", inputList(), listText, listSelection },
+        { "the log", logEditor(), logText, logSelection },
+    };
+
+    for (const auto& copy : copies)
+    {
+        copy.editor.setHighlightedRegion (copy.selection);
+        copy.editor.keyPressed (juce::KeyPress ('c', juce::ModifierKeys::commandModifier, 0));
+        const auto expected = copy.text.substring (copy.selection.getStart(), copy.selection.getEnd());
+        const auto primary = testing_support::readSelectionWithXclip ("primary");
+        EXPECT_TRUE (readClipboardWithXclip() == expected) << copy.what;
+        EXPECT_TRUE (juce::String::fromUTF8 (static_cast<const char*> (primary.getData()), (int) primary.getSize()) == expected) << copy.what;
+    }
+
+    // Copy Output Log copies the whole log whatever part of it is selected, and leaves nothing selected.
+    click (Child::copyLog);
+    EXPECT_TRUE (readClipboardWithXclip() == logText);
+    EXPECT_TRUE (logEditor().getHighlightedRegion().isEmpty());
 }
 
 TEST_F (ContentTest, TwoMegabytesOfPathsPastedFromTheClipboardArriveWholeByKeyAndByMenu)
