@@ -134,10 +134,10 @@ class Bench:
         app = self.app
         settled = self.reset(at)
         self.measure(f"Ctrl+A in the {editor}", lines, lambda: app.key("a", control=True), settled=settled)
-        # Ctrl+A shows the end: one notch before each request, twenty up, then twenty down, so
-        # that every notch moves the view of a short text too.
+        # Ctrl+A leaves the view at the top, where the reset put it: one notch before each
+        # request, twenty down, then twenty up, so that every notch moves the view.
         self.measure(f"wheel in the {editor}, all selected", lines, lambda: None,
-                     step=lambda n: app.wheel(at, down=(n // 20) % 2 == 1))
+                     step=lambda n: app.wheel(at, down=(n // 20) % 2 == 0))
         self.measure(f"Ctrl+C in the {editor}, all selected", lines, lambda: app.key("c", control=True))
         self.reset(at)
         self.compare_clipboard(f"Ctrl+C of all of the {editor} ({lines} lines)", expected)
