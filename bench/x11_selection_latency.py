@@ -8,10 +8,10 @@ how many were not answered within the bound (100 ms). A request still unanswered
 (60 s) ends the action's period: the window was blocked past it.
 
 The actions, in this order:
-- output log: Ctrl+A; the wheel while all stays selected; Ctrl+C (what another program then
-  reads from the clipboard is compared with the whole log);
-- input list: Ctrl+A; the wheel while all stays selected; Ctrl+C (compared with the pasted
-  list); Shift+Ctrl+End from the top; Shift+click on the last line, scrolled there with the
+- output log: Ctrl+A; Ctrl+C (what another program then reads from the clipboard is compared
+  with the whole log); the wheel while all stays selected;
+- input list: Ctrl+A; Ctrl+C (compared with the pasted list); the wheel while all stays
+  selected; Shift+Ctrl+End from the top; Shift+click on the last line, scrolled there with the
   scroll bar from the top; typing while all is selected (the list must then hold what was typed).
 Between actions a click in the editor and Ctrl+Home take the selection away, and the window is
 given a bounded time to answer again.
@@ -130,15 +130,16 @@ class Bench:
         print(self.checks[-1], flush=True)
 
     def selection_actions(self, at, lines, editor, expected):
-        """Ctrl+A, the wheel while all stays selected, and Ctrl+C, whose copy must be expected."""
+        """Ctrl+A, Ctrl+C, whose copy must be expected, and the wheel while all stays selected.
+        Ctrl+C comes first, as the user presses it, while the caret still shows."""
         app = self.app
         settled = self.reset(at)
         self.measure(f"Ctrl+A in the {editor}", lines, lambda: app.key("a", control=True), settled=settled)
+        self.measure(f"Ctrl+C in the {editor}, all selected", lines, lambda: app.key("c", control=True))
         # Ctrl+A leaves the view at the top, where the reset put it: one notch before each
         # request, twenty down, then twenty up, so that every notch moves the view.
         self.measure(f"wheel in the {editor}, all selected", lines, lambda: None,
                      step=lambda n: app.wheel(at, down=(n // 20) % 2 == 0))
-        self.measure(f"Ctrl+C in the {editor}, all selected", lines, lambda: app.key("c", control=True))
         self.reset(at)
         self.compare_clipboard(f"Ctrl+C of all of the {editor} ({lines} lines)", expected)
 
