@@ -13,86 +13,16 @@ Usage: x11_clipboard_latency.py <Meltrow program> [files] [--paste-bytes N] [--m
 
 import argparse
 import os
-import select
 import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
-from meltrow_x11 import make_sine, COPY_LOG_AT, INPUT_LIST_AT, Meltrow, read_clipboard, START_AT, wait_for  # noqa: E402
-
-from Xlib import X  # noqa: E402
+from meltrow_x11 import (make_sine, COPY_LOG_AT, Meltrow, paste_into_input_list, percentile,  # noqa: E402
+                         read_clipboard, SelectionAsker, START_AT, wait_for)
 
 DONE_TEXT = "\n\nall done!\nYou can check then output files and close this application."
-
-
-def paste_into_input_list(app, text, piece_bytes):
-    """Puts the text on the clipboard with xclip and pastes it with Ctrl+V, in pieces of at most
-    piece_bytes when asked (for a program whose paste cuts long texts)."""
-    pieces = [text]
-    if piece_bytes:
-        pieces, piece = [], ""
-        for line in text.splitlines(keepends=True):
-            if piece and len((piece + line).encode()) > piece_bytes:
-                pieces.append(piece)
-                piece = ""
-            piece += line
-        pieces.append(piece)
-    app.click(INPUT_LIST_AT)
-    for piece in pieces:
-        # In the foreground (-quiet), xclip ends once it has served the paste: the next piece
-        # waits for that.
-        xclip = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard", "-loops", "1"],
-                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        xclip.stdin.write(piece.encode())
-        xclip.stdin.close()
-        time.sleep(0.5)  # xclip owns the selection now
-        app.key("v", control=True)
-        try:
-            xclip.wait(timeout=120)
-        except subprocess.TimeoutExpired:
-            xclip.kill()  # a paste that never took the whole text
-            xclip.wait()
-
-
-class ClipboardAsker:
-    """A client of its own that asks for the clipboard and times the answer."""
-
-    def __init__(self, display):
-        self.display = display
-        self.window = display.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
-        self.clipboard = display.intern_atom("CLIPBOARD")
-        self.utf8 = display.intern_atom("UTF8_STRING")
-        self.property = display.intern_atom("MELTROW_BENCH_CLIPBOARD")
-
-    def ask(self, timeout=5.0):
-        """Seconds until the owner answered, or None when no text came back in time."""
-        while self.display.pending_events():
-            self.display.next_event()
-        started = time.monotonic()
-        self.window.convert_selection(self.clipboard, self.utf8, self.property, X.CurrentTime)
-        self.display.flush()
-        deadline = started + timeout
-        while True:
-            while self.display.pending_events():
-                event = self.display.next_event()
-                if event.type == X.SelectionNotify and event.requestor.id == self.window.id:
-                    elapsed = time.monotonic() - started
-                    answered = event.property != X.NONE
-                    if answered:
-                        self.window.delete_property(self.property)
-                        self.display.flush()
-                    return elapsed if answered else None
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return None
-            select.select([self.display], [], [], left)
-
-
-def percentile(sorted_values, fraction):
-    index = min(len(sorted_values) - 1, int(round(fraction * (len(sorted_values) - 1))))
-    return sorted_values[index]
 
 
 def time_to_reach(samples, count):
@@ -144,7 +74,7 @@ def main():
         time.sleep(0.3)  # an empty log copies nothing; the log follows within 100 ms
         app.click(COPY_LOG_AT)
 
-        asker = ClipboardAsker(app.display)
+        asker = SelectionAsker(app.display)
         if asker.ask() is None:
             raise RuntimeError("Copy Output Log put nothing on the clipboard")
         waits = []  # (seconds into the run, milliseconds to the answer)

@@ -1,9 +1,11 @@
 """Drives the real Meltrow program on an X display (Xvfb): starts it in a home folder of its own,
-finds its windows, types, clicks and asks it to close. Used by the screenshot script and by the
-test of the quit guard. Needs the Debian package python3-xlib (run with /usr/bin/python3)."""
+finds its windows, types, clicks, pastes and asks it to close, and times another client's
+requests for a selection. Used by the screenshot script, the window tests and the benchmarks.
+Needs the Debian package python3-xlib (run with /usr/bin/python3)."""
 
 import fcntl
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -30,8 +32,10 @@ REAL_TIME_CONFIG = (
 
 # Where the content component puts its widgets in an 800 x 650 window.
 INPUT_LIST_AT = (400, 150)
+OUTPUT_LOG_AT = (400, 414)
 START_AT = (712, 622)
 COPY_LOG_AT = (76, 622)
+CLEAR_INPUT_AT = (716, 20)
 
 
 class Checks:
@@ -74,6 +78,11 @@ def read_clipboard(timeout=120):
     return result.stdout.decode("utf-8", "replace") if result.returncode == 0 else None
 
 
+def percentile(sorted_values, fraction):
+    index = min(len(sorted_values) - 1, int(round(fraction * (len(sorted_values) - 1))))
+    return sorted_values[index]
+
+
 def wait_for(condition, timeout, step=0.05):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -82,6 +91,76 @@ def wait_for(condition, timeout, step=0.05):
             return result
         time.sleep(step)
     return condition()
+
+
+def paste_into_input_list(app, text, piece_bytes=0):
+    """Puts the text on the clipboard with xclip and pastes it with Ctrl+V, in pieces of at most
+    piece_bytes when asked (for a program whose paste cuts long texts)."""
+    pieces = [text]
+    if piece_bytes:
+        pieces, piece = [], ""
+        for line in text.splitlines(keepends=True):
+            if piece and len((piece + line).encode()) > piece_bytes:
+                pieces.append(piece)
+                piece = ""
+            piece += line
+        pieces.append(piece)
+    app.click(INPUT_LIST_AT)
+    for piece in pieces:
+        # In the foreground (-quiet), xclip ends once it has served the paste: the next piece
+        # waits for that.
+        xclip = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard", "-loops", "1"],
+                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        xclip.stdin.write(piece.encode())
+        xclip.stdin.close()
+        time.sleep(0.5)  # xclip owns the selection now
+        app.key("v", control=True)
+        try:
+            xclip.wait(timeout=120)
+        except subprocess.TimeoutExpired:
+            xclip.kill()  # a paste that never took the whole text
+            xclip.wait()
+
+
+class SelectionAsker:
+    """A client of its own that asks a selection's owner for it (by default the clipboard's text)
+    and times the answer."""
+
+    def __init__(self, display, selection="CLIPBOARD", target="UTF8_STRING"):
+        self.display = display
+        self.window = display.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+        self.selection = display.intern_atom(selection)
+        self.target = display.intern_atom(target)
+        # Each request names a property of its own, so that a late answer to one that timed out
+        # is not taken for the answer to the next.
+        self.properties = [display.intern_atom(f"MELTROW_BENCH_SELECTION_{n}") for n in range(8)]
+        self.requests = 0
+
+    def ask(self, timeout=5.0):
+        """Seconds until the owner answered, or None when no answer with data came in time."""
+        while self.display.pending_events():
+            self.display.next_event()
+        wanted = self.properties[self.requests % len(self.properties)]
+        self.requests += 1
+        started = time.monotonic()
+        self.window.convert_selection(self.selection, self.target, wanted, X.CurrentTime)
+        self.display.flush()
+        deadline = started + timeout
+        while True:
+            while self.display.pending_events():
+                event = self.display.next_event()
+                if (event.type == X.SelectionNotify and event.requestor.id == self.window.id
+                        and event.property in (wanted, X.NONE)):
+                    elapsed = time.monotonic() - started
+                    answered = event.property != X.NONE
+                    if answered:
+                        self.window.delete_property(wanted)
+                        self.display.flush()
+                    return elapsed if answered else None
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return None
+            select.select([self.display], [], [], left)
 
 
 class Meltrow:
@@ -181,15 +260,45 @@ class Meltrow:
         origin = window.translate_coords(self.display.screen().root, 0, 0)
         return -origin.x, -origin.y, g.width, g.height
 
-    def click(self, at):
+    def move_to(self, at):
         x, y, _, _ = self.geometry()
         xtest.fake_input(self.display, X.MotionNotify, x=x + at[0], y=y + at[1])
         self.display.sync()
+
+    def click(self, at, shift=False):
+        shift_key = self.display.keysym_to_keycode(XK.string_to_keysym("Shift_L"))
+        self.move_to(at)
+        time.sleep(0.1)
+        if shift:
+            xtest.fake_input(self.display, X.KeyPress, shift_key)
+        xtest.fake_input(self.display, X.ButtonPress, 1)
+        xtest.fake_input(self.display, X.ButtonRelease, 1)
+        if shift:
+            xtest.fake_input(self.display, X.KeyRelease, shift_key)
+        self.display.sync()
+        time.sleep(0.2)
+
+    def drag(self, start, end, steps=10):
+        """Presses the left button at start, moves to end in steps and lets go there."""
+        self.move_to(start)
         time.sleep(0.1)
         xtest.fake_input(self.display, X.ButtonPress, 1)
+        self.display.sync()
+        for step in range(1, steps + 1):
+            time.sleep(0.02)
+            self.move_to((start[0] + (end[0] - start[0]) * step // steps,
+                          start[1] + (end[1] - start[1]) * step // steps))
         xtest.fake_input(self.display, X.ButtonRelease, 1)
         self.display.sync()
         time.sleep(0.2)
+
+    def wheel(self, at, down=True):
+        """One notch of the mouse wheel over the given place."""
+        self.move_to(at)
+        button = 5 if down else 4
+        xtest.fake_input(self.display, X.ButtonPress, button)
+        xtest.fake_input(self.display, X.ButtonRelease, button)
+        self.display.sync()
 
     def key(self, keysym_name, shift=False, control=False):
         keycode = self.display.keysym_to_keycode(XK.string_to_keysym(keysym_name))
