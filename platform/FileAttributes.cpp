@@ -6,8 +6,9 @@
 
 #include <climits>
 #include <cstdlib>
-#include <cstring>
+#include <map>
 #include <memory>
+#include <set>
 
 namespace platform
 {
@@ -26,40 +27,66 @@ bool isOnFuse (const juce::String& path) noexcept
     return ::statfs (path.toRawUTF8(), &info) == 0 && info.f_type == fuseMagic;
 }
 
-/** The name under which the folder lists what the name leads to: the name itself when it is
-    listed, the one entry that differs from it in letter case only when it is not (the file
-    system folded it), or the name itself when that is not clear.
+/** The names that FUSE folders list, each folder read once for a batch of look-ups: a run's
+    inputs on a USB stick often fill one folder, which would otherwise be read whole again for
+    every one of them.
 */
-juce::String findListedName (const juce::String& folder, const juce::String& name)
+class FolderListings
 {
-    const std::unique_ptr<DIR, int (*) (DIR*)> listing (::opendir (folder.toRawUTF8()), ::closedir);
+public:
+    FolderListings() = default;
 
-    if (listing == nullptr)
-        return name;
-
-    const auto* rawName = name.toRawUTF8();
-    juce::String folded;
-    auto numFolded = 0;
-
-    while (const auto* entry = ::readdir (listing.get()))
+    /** The name under which the folder lists what the name leads to: the name itself when it
+        is listed, the one entry that differs from it in letter case only when it is not (the
+        file system folded it), or the name itself when that is not clear.
+    */
+    juce::String findListedName (const juce::String& folder, const juce::String& name)
     {
-        if (std::strcmp (entry->d_name, rawName) == 0)
+        const auto& names = getListing (folder);
+
+        if (names.count (name) > 0)
             return name;
 
-        if (const auto entryName = juce::String::fromUTF8 (entry->d_name); entryName.equalsIgnoreCase (name))
+        juce::String folded;
+        auto numFolded = 0;
+
+        for (const auto& entryName : names)
         {
-            folded = entryName;
-            ++numFolded;
+            if (entryName.equalsIgnoreCase (name))
+            {
+                folded = entryName;
+                ++numFolded;
+            }
         }
+
+        return numFolded == 1 ? folded : name;
     }
 
-    return numFolded == 1 ? folded : name;
-}
+private:
+    const std::set<juce::String>& getListing (const juce::String& folder)
+    {
+        if (const auto found = listings.find (folder); found != listings.end())
+            return found->second;
+
+        auto& names = listings[folder];
+        const std::unique_ptr<DIR, int (*) (DIR*)> listing (::opendir (folder.toRawUTF8()), ::closedir);
+
+        if (listing != nullptr)
+            while (const auto* entry = ::readdir (listing.get()))
+                names.insert (juce::String::fromUTF8 (entry->d_name));
+
+        return names;
+    }
+
+    std::map<juce::String, std::set<juce::String>> listings;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FolderListings)
+};
 
 /** The real path of a file on a FUSE file system, links and dots resolved, with every name below
     a FUSE folder as that folder lists it.
 */
-juce::String findPlaceOnFuse (const juce::String& path)
+juce::String findPlaceOnFuse (const juce::String& path, FolderListings& listings)
 {
     char resolved[PATH_MAX];
 
@@ -75,10 +102,28 @@ juce::String findPlaceOnFuse (const juce::String& path)
     for (const auto& name : names)
     {
         const auto folder = place.isEmpty() ? juce::String ("/") : place;
-        place << "/" << (isOnFuse (folder) ? findListedName (folder, name) : name);
+        place << "/" << (isOnFuse (folder) ? listings.findListedName (folder, name) : name);
     }
 
     return place.isEmpty() ? juce::String ("/") : place;
+}
+
+std::optional<FileOnDisk> findFileOnDisk (const juce::String& path, FolderListings& listings)
+{
+    const auto identity = getFileIdentity (path);
+
+    if (! identity)
+        return std::nullopt;
+
+    if (! isOnFuse (path))
+        return FileOnDisk { *identity, {} };
+
+    auto place = findPlaceOnFuse (path, listings);
+
+    if (place.isEmpty())
+        return std::nullopt;
+
+    return FileOnDisk { { identity->device, 0 }, std::move (place) };
 }
 } // namespace
 
@@ -122,20 +167,20 @@ std::optional<FileIdentity> getFileIdentity (const juce::String& path)
 
 std::optional<FileOnDisk> findFileOnDisk (const juce::String& path)
 {
-    const auto identity = getFileIdentity (path);
+    FolderListings listings;
+    return findFileOnDisk (path, listings);
+}
 
-    if (! identity)
-        return std::nullopt;
+std::vector<std::optional<FileOnDisk>> findFilesOnDisk (const juce::StringArray& paths)
+{
+    FolderListings listings;
+    std::vector<std::optional<FileOnDisk>> files;
+    files.reserve ((size_t) paths.size());
 
-    if (! isOnFuse (path))
-        return FileOnDisk { *identity, {} };
+    for (const auto& path : paths)
+        files.push_back (findFileOnDisk (path, listings));
 
-    auto place = findPlaceOnFuse (path);
-
-    if (place.isEmpty())
-        return std::nullopt;
-
-    return FileOnDisk { { identity->device, 0 }, std::move (place) };
+    return files;
 }
 
 bool isSameFile (const juce::String& pathA, const juce::String& pathB)

@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <optional>
+#include <vector>
 
 namespace platform
 {
@@ -58,6 +59,9 @@ struct FileOnDisk
 
 /** The file on disk that the path leads to (links followed), or nothing when it leads nowhere. */
 [[nodiscard]] std::optional<FileOnDisk> findFileOnDisk (const juce::String& path);
+
+/** The same for many paths at once, in their order; each folder's listing is read only once. */
+[[nodiscard]] std::vector<std::optional<FileOnDisk>> findFilesOnDisk (const juce::StringArray& paths);
 
 /** True when both paths are the same text or lead to one file on disk, through links too. */
 [[nodiscard]] bool isSameFile (const juce::String& pathA, const juce::String& pathB);

@@ -5,9 +5,11 @@ void RunOutputs::startRun (const juce::StringArray& inputPaths)
     inputs.clear();
     inputsByOutput.clear();
 
-    for (const auto& path : inputPaths)
-        if (const auto input = platform::findFileOnDisk (path))
-            inputs.emplace (*input, path); // of two paths to one file, the first is named
+    const auto files = platform::findFilesOnDisk (inputPaths);
+
+    for (size_t i = 0; i < files.size(); ++i)
+        if (files[i])
+            inputs.emplace (*files[i], inputPaths[(int) i]); // of two paths to one file, the first is named
 }
 
 void RunOutputs::add (const juce::File& output, const juce::String& inputPath)
