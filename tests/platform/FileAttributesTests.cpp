@@ -144,6 +144,16 @@ TEST_P (FileAttributesOnFuse, TellOneFileUnderNamesThatTheDiskTakesForOne)
     }
 
     EXPECT_FALSE (platform::findFileOnDisk (path ("Music/missing.wav")).has_value());
+
+    // Many at once, each folder read once: the same answers, in the paths' order.
+    const auto files = platform::findFilesOnDisk ({ path ("MUSIC/kiv_wav/INTRO.WAV"), path ("Music/missing.wav"),
+                                                    path ("music/outro.wav"), intro.getFullPathName() });
+    ASSERT_EQ (files.size(), 4u);
+    EXPECT_TRUE (files[0].has_value() && files[0] == platform::findFileOnDisk (intro.getFullPathName()));
+    EXPECT_FALSE (files[1].has_value());
+    EXPECT_TRUE (files[2].has_value() && files[2] == platform::findFileOnDisk (path ("Music/Outro.wav")));
+    EXPECT_FALSE (files[2] == files[3]);
+    EXPECT_TRUE (files[3] == files[0]);
 }
 
 INSTANTIATE_TEST_SUITE_P (ExfatAndFat, FileAttributesOnFuse,
