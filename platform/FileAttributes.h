@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace platform
@@ -48,10 +49,7 @@ struct FileOnDisk
 
     [[nodiscard]] bool operator<(const FileOnDisk& other) const noexcept
     {
-        if (identity < other.identity || other.identity < identity)
-            return identity < other.identity;
-
-        return place < other.place;
+        return std::tie (identity, place) < std::tie (other.identity, other.place);
     }
 
     [[nodiscard]] bool operator== (const FileOnDisk& other) const noexcept { return ! (*this < other) && ! (other < *this); }
